@@ -1,0 +1,39 @@
+#pragma once
+// The one record of the process that start-up, both dialogs, the worker and the progress routine
+// share. It holds no locks: the main thread fills it before Start, the worker reads it after.
+#include <cstdint>
+#include <vector>
+
+#include "app/WString.h"
+#include "norvane/CopyEntry.h"
+
+class CNorvaneDlg;
+class CTextLine;
+class CWaitDlg;
+
+// Window, instance and thread handles are opaque here so the record stays free of <windows.h>.
+using WindowHandle = void*;
+using InstanceHandle = void*;
+
+constexpr int kPathUnits = 260;  // MAX_PATH, terminator included
+constexpr int kPathSlotCount = 5;
+
+struct AppState {
+    WindowHandle mainDialog = nullptr;
+    WindowHandle waitDialog = nullptr;
+    InstanceHandle instance = nullptr;
+    WString rootFolder;
+    int32_t entryCount = 0;
+    uint64_t totalBytes = 0;
+    std::vector<CopyEntry> CopyList;
+    uint64_t copiedBytes = 0;
+    uint64_t fileBytesSeen = 0;
+    CNorvaneDlg* mainDialogObject = nullptr;
+    CTextLine* textObject = nullptr;
+    CWaitDlg* waitDialogObject = nullptr;
+    WChar pathBase[kPathUnits] = {};
+    WChar pathSlots[kPathSlotCount][kPathUnits] = {};
+};
+
+// The process's record; its clean-up runs at process exit.
+extern AppState g_appState;

@@ -1,0 +1,7 @@
+#pragma once
+// Every path, name and message of the tool is a string of UTF-16 code units, on every platform,
+// so lengths and limits (1023, 259, 260) count the same units everywhere.
+#include <string>
+
+using WString = std::u16string;
+using WChar = char16_t;

@@ -1,0 +1,22 @@
+#pragma once
+// Failure reports: a message box for the user and, for failures a developer has to trace, a
+// report with the source location on the debugger output.
+#include <cstdint>
+
+#include "app/WString.h"
+
+extern const WChar kErrorCaption[];  // "error"
+
+// The composed texts, apart so they can be checked without showing anything.
+WString FormatDebugReport(int line, const WString& source, const WString& message);
+WString FormatDebugReportWithSystemText(int line, const WString& source, const WString& message,
+                                        const WString* systemText);
+WString FormatBoxReport(const WString& message);
+WString FormatBoxReportWithSystemText(const WString& message, const WString* systemText);
+
+void ReportError(int line, const WString& source, const WString& message);
+// Reads the calling thread's last error: call it right after the failing system call.
+void ReportSystemError(int line, const WString& source, const WString& message);
+void ReportSystemErrorCode(int line, const WString& source, const WString& message,
+                           uint32_t code);
+void ShowLastErrorText(uint32_t code);

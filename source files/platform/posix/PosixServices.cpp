@@ -1,0 +1,212 @@
+#include "platform/posix/PosixServices.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+thread_local uint32_t t_lastError = 0;
+
+uint32_t FromErrno(int error) {
+    switch (error) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR: return kErrorPathNotFound;
+    case EEXIST: return kErrorAlreadyExists;
+    case ENAMETOOLONG: return kErrorFilenameExcedRange;
+    default: return kErrorAccessDenied;
+    }
+}
+
+bool Fail() {
+    t_lastError = FromErrno(errno);
+    return false;
+}
+
+WString Folded(const WString& text) {
+    WString folded = text;
+    for (WChar& unit : folded) {
+        if (unit >= u'a' && unit <= u'z') unit = static_cast<WChar>(unit - u'a' + u'A');
+    }
+    return folded;
+}
+}  // namespace
+
+std::string Utf8FromWide(const WString& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+WString WideFromUtf8(const std::string& text) {
+    WString out;
+    for (size_t i = 0; i < text.size();) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        uint32_t c = byte;
+        int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
+        c = extra == 0 ? byte : byte & (0x3F >> extra);
+        ++i;
+        for (int k = 0; k < extra && i < text.size(); ++k, ++i) {
+            c = (c << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<WChar>(0xD800 + (c >> 10));
+            out += static_cast<WChar>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<WChar>(c);
+        }
+    }
+    return out;
+}
+
+void PosixServices::MapDrive(char letter, const std::string& hostFolder) {
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    drives_[letter] = hostFolder;
+}
+
+std::string PosixServices::HostPath(const WString& windowsPath) const {
+    WString rest = windowsPath;
+    std::string prefix;
+    if (rest.size() >= 2 && rest[1] == u':' && rest[0] < 0x80) {
+        char letter = static_cast<char>(rest[0]);
+        if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+        auto drive = drives_.find(letter);
+        if (drive != drives_.end()) {
+            prefix = drive->second + "/";
+            rest = rest.substr(2);
+            while (!rest.empty() && (rest[0] == u'\\' || rest[0] == u'/')) rest.erase(0, 1);
+        }
+    }
+    for (WChar& unit : rest) {
+        if (unit == u'\\') unit = u'/';
+    }
+    return prefix + Utf8FromWide(rest);
+}
+
+uint32_t PosixServices::GetAttributes(const WString& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(HostPath(path).c_str(), &info) != 0) {
+        Fail();
+        return kInvalidFileAttributes;
+    }
+    if (S_ISDIR(info.st_mode)) return 0x10;
+    return (info.st_mode & S_IWUSR) ? kFileAttributeNormal : 0x1;
+}
+
+bool PosixServices::SetAttributes(const WString& path, uint32_t attributes) {
+    struct stat info {};
+    std::string host = HostPath(path);
+    if (::stat(host.c_str(), &info) != 0) return Fail();
+    mode_t mode = (attributes & 0x1) ? (info.st_mode & ~0222) : (info.st_mode | S_IWUSR);
+    return ::chmod(host.c_str(), mode) == 0 || Fail();
+}
+
+bool PosixServices::IsDirectory(const WString& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(HostPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PosixServices::MakeDirectory(const WString& path) {
+    return ::mkdir(HostPath(path).c_str(), 0777) == 0 || Fail();
+}
+
+OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
+    OpenForReadResult result;
+    int fd = path.empty() ? -1 : ::open(HostPath(path).c_str(), O_RDONLY);
+    if (path.empty()) errno = ENOENT;
+    if (fd < 0) {
+        Fail();
+        result.error = t_lastError;
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        result.error = t_lastError = kErrorAccessDenied;
+        return result;
+    }
+    result.opened = true;
+    result.size = static_cast<uint64_t>(info.st_size);
+    ::close(fd);
+    return result;
+}
+
+void PosixServices::SetRegistryValue(RegistryRoot root, const WString& subKey,
+                                     const WString& valueName, const WString& value) {
+    registry_[RegistryKey(root, Folded(subKey), Folded(valueName))] = value;
+}
+
+std::optional<WString> PosixServices::ReadRegistryString(RegistryRoot root, const WString& subKey,
+                                                         const WString& valueName) {
+    auto found = registry_.find(RegistryKey(root, Folded(subKey), Folded(valueName)));
+    if (found == registry_.end()) return std::nullopt;
+    WString text = found->second.substr(0, found->second.find(u'\0'));
+    return text.substr(0, 260);
+}
+
+std::optional<WString> PosixServices::ModulePath() {
+    return modulePath_;
+}
+
+void PosixServices::DebugOutput(const WString& text) {
+    debugOutput.push_back(text);
+}
+
+uint32_t PosixServices::LastError() {
+    return t_lastError;
+}
+
+std::optional<WString> PosixServices::SystemErrorText(uint32_t code) {
+    switch (code) {
+    case kErrorFileNotFound: return WString(u"The system cannot find the file specified.\r\n");
+    case kErrorPathNotFound: return WString(u"The system cannot find the path specified.\r\n");
+    case kErrorAccessDenied: return WString(u"Access is denied.\r\n");
+    case kErrorSharingViolation:
+        return WString(u"The process cannot access the file because it is being used by "
+                       u"another process.\r\n");
+    case kErrorAlreadyExists:
+        return WString(u"Cannot create a file when that file already exists.\r\n");
+    case kErrorFilenameExcedRange: return WString(u"The filename or extension is too long.\r\n");
+    default: return std::nullopt;
+    }
+}
+
+void PosixServices::ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
+                                uint32_t flags) {
+    std::optional<WString> title;
+    if (caption != nullptr) title = WString(caption);
+    shownMessages.push_back({owner, text, title, flags});
+}
+
+PosixServices& PosixSystem() {
+    static PosixServices services;
+    return services;
+}
+
+SystemServices& NativeSystem() {
+    return PosixSystem();
+}

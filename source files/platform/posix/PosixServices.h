@@ -1,0 +1,70 @@
+#pragma once
+// The services for native builds, so the plain logic runs and is tested on Linux. Windows-form
+// paths map to host paths: a drive letter stands for a host folder that the caller assigns
+// (MapDrive), backslashes become slashes. The registry is a stand-in that tests fill.
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/SystemServices.h"
+
+class PosixServices : public SystemServices {
+public:
+    struct ShownMessage {
+        WindowHandle owner;
+        WString text;
+        std::optional<WString> caption;
+        uint32_t flags;
+    };
+
+    // 1252 (the default) or 932.
+    void SetAnsiCodePage(int codePage) { codePage_ = codePage; }
+    int AnsiCodePage() const { return codePage_; }
+    void MapDrive(char letter, const std::string& hostFolder);
+    std::string HostPath(const WString& windowsPath) const;
+    void SetRegistryValue(RegistryRoot root, const WString& subKey, const WString& valueName,
+                          const WString& value);
+    void ClearRegistry() { registry_.clear(); }
+    void SetModulePath(std::optional<WString> path) { modulePath_ = std::move(path); }
+
+    std::vector<WString> debugOutput;
+    std::vector<ShownMessage> shownMessages;
+
+    int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) override;
+    int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override;
+    uint32_t GetAttributes(const WString& path) override;
+    bool SetAttributes(const WString& path, uint32_t attributes) override;
+    bool IsDirectory(const WString& path) override;
+    bool MakeDirectory(const WString& path) override;
+    OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    bool IsRelativePath(const WString& path) override;
+    int DriveNumber(const WString& path) override;
+    void AppendPath(WChar* buffer, const WString& more) override;
+    void AddBackslashInPlace(WChar* buffer) override;
+    void StripPath(WChar* buffer) override;
+    void RemoveExtension(WChar* buffer) override;
+    void RemoveFileSpec(WChar* buffer) override;
+    std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
+                                              const WString& valueName) override;
+    std::optional<WString> ModulePath() override;
+    void DebugOutput(const WString& text) override;
+    uint32_t LastError() override;
+    std::optional<WString> SystemErrorText(uint32_t code) override;
+    void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
+                     uint32_t flags) override;
+
+private:
+    using RegistryKey = std::tuple<RegistryRoot, WString, WString>;
+    int codePage_ = 1252;
+    std::map<char, std::string> drives_;
+    std::map<RegistryKey, WString> registry_;
+    std::optional<WString> modulePath_;
+};
+
+// UTF-16 to UTF-8 and back, for host file names and test output.
+std::string Utf8FromWide(const WString& text);
+WString WideFromUtf8(const std::string& text);
+
+// The process's native services, as their concrete type, for tests that fill the stand-ins.
+PosixServices& PosixSystem();

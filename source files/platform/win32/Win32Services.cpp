@@ -1,0 +1,146 @@
+#include "platform/win32/Win32Services.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include "platform/win32/UniqueResource.h"
+#include "platform/win32/WideEdge.h"
+
+namespace {
+constexpr DWORD kPathUnits = MAX_PATH;
+}
+
+int Win32Services::AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) {
+    return ::MultiByteToWideChar(CP_ACP, 0, bytes, byteCount, AsWide(out), capacity);
+}
+
+int Win32Services::WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) {
+    return ::WideCharToMultiByte(CP_ACP, 0, AsWide(units), unitCount, out, capacity, nullptr,
+                                 nullptr);
+}
+
+uint32_t Win32Services::GetAttributes(const WString& path) {
+    return ::GetFileAttributesW(AsWide(path));
+}
+
+bool Win32Services::SetAttributes(const WString& path, uint32_t attributes) {
+    return ::SetFileAttributesW(AsWide(path), attributes) != FALSE;
+}
+
+bool Win32Services::IsDirectory(const WString& path) {
+    return ::PathIsDirectoryW(AsWide(path)) != FALSE;
+}
+
+bool Win32Services::MakeDirectory(const WString& path) {
+    return ::CreateDirectoryW(AsWide(path), nullptr) != FALSE;
+}
+
+OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
+    OpenForReadResult result;
+    UniqueFile file(::CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        result.error = ::GetLastError();
+        return result;
+    }
+    result.opened = true;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size)) {
+        result.size = static_cast<uint64_t>(size.QuadPart);
+    }
+    return result;
+}
+
+bool Win32Services::IsRelativePath(const WString& path) {
+    return ::PathIsRelativeW(AsWide(path)) != FALSE;
+}
+
+int Win32Services::DriveNumber(const WString& path) {
+    return ::PathGetDriveNumberW(AsWide(path));
+}
+
+void Win32Services::AppendPath(WChar* buffer, const WString& more) {
+    ::PathAppendW(AsWide(buffer), AsWide(more));
+}
+
+void Win32Services::AddBackslashInPlace(WChar* buffer) {
+    ::PathAddBackslashW(AsWide(buffer));
+}
+
+void Win32Services::StripPath(WChar* buffer) {
+    ::PathStripPathW(AsWide(buffer));
+}
+
+void Win32Services::RemoveExtension(WChar* buffer) {
+    ::PathRemoveExtensionW(AsWide(buffer));
+}
+
+void Win32Services::RemoveFileSpec(WChar* buffer) {
+    ::PathRemoveFileSpecW(AsWide(buffer));
+}
+
+std::optional<WString> Win32Services::ReadRegistryString(RegistryRoot root, const WString& subKey,
+                                                         const WString& valueName) {
+    // No view flag: the shipped 32-bit exe reads the 32-bit view (WOW6432Node), which is where
+    // the products that list files name keep their settings.
+    HKEY rootKey = root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    UniqueHkey key;
+    if (::RegOpenKeyExW(rootKey, AsWide(subKey), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    wchar_t buffer[kPathUnits] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(buffer);
+    LSTATUS status = ::RegQueryValueExW(key.get(), AsWide(valueName), nullptr, &type,
+                                        reinterpret_cast<BYTE*>(buffer), &size);
+    key.reset();
+    if (status != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    // Data that fills the buffer without a terminating zero is read as its 260 units only.
+    size_t length = 0;
+    while (length < kPathUnits && buffer[length] != L'\0') {
+        ++length;
+    }
+    return WString(reinterpret_cast<const WChar*>(buffer), length);
+}
+
+std::optional<WString> Win32Services::ModulePath() {
+    wchar_t buffer[kPathUnits] = {};
+    if (::GetModuleFileNameW(nullptr, buffer, kPathUnits) == 0) {
+        return std::nullopt;
+    }
+    buffer[kPathUnits - 1] = L'\0';
+    return FromWide(buffer);
+}
+
+void Win32Services::DebugOutput(const WString& text) {
+    ::OutputDebugStringW(AsWide(text));
+}
+
+uint32_t Win32Services::LastError() {
+    return ::GetLastError();
+}
+
+std::optional<WString> Win32Services::SystemErrorText(uint32_t code) {
+    wchar_t* raw = nullptr;
+    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                     reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+    UniqueLocal owner(raw);
+    if (raw == nullptr) {
+        return std::nullopt;
+    }
+    return FromWide(raw);
+}
+
+void Win32Services::ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
+                                uint32_t flags) {
+    ::MessageBoxW(static_cast<HWND>(owner), AsWide(text), AsWide(caption), flags);
+}
+
+SystemServices& NativeSystem() {
+    static Win32Services services;
+    return services;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/SystemServices.h"
+
+// The product's services: each one calls the Win32 function named for it.
+class Win32Services : public SystemServices {
+public:
+    int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) override;
+    int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override;
+    uint32_t GetAttributes(const WString& path) override;
+    bool SetAttributes(const WString& path, uint32_t attributes) override;
+    bool IsDirectory(const WString& path) override;
+    bool MakeDirectory(const WString& path) override;
+    OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    bool IsRelativePath(const WString& path) override;
+    int DriveNumber(const WString& path) override;
+    void AppendPath(WChar* buffer, const WString& more) override;
+    void AddBackslashInPlace(WChar* buffer) override;
+    void StripPath(WChar* buffer) override;
+    void RemoveExtension(WChar* buffer) override;
+    void RemoveFileSpec(WChar* buffer) override;
+    std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
+                                              const WString& valueName) override;
+    std::optional<WString> ModulePath() override;
+    void DebugOutput(const WString& text) override;
+    uint32_t LastError() override;
+    std::optional<WString> SystemErrorText(uint32_t code) override;
+    void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
+                     uint32_t flags) override;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// The list file's text: the raw ANSI bytes converted once to UTF-16, indexed by line, with the
+// fixed item buffers that the cursor of CTextLine fills.
+#include <cstdint>
+#include <vector>
+
+#include "app/WString.h"
+
+constexpr int kItemUnits = 1024;      // itemText, terminator included
+constexpr int kItemAnsiBytes = 1024;  // itemTextAnsi, terminator included
+constexpr int kLineUnits = 1024;      // lineText, terminator included
+
+class CTextBase {
+public:
+    CTextBase() = default;
+    virtual ~CTextBase();
+    CTextBase(const CTextBase&) = delete;
+    CTextBase& operator=(const CTextBase&) = delete;
+
+    // True when the bytes hold at least one content line; that line is then current.
+    bool SetText(const void* bytes, uint32_t size);
+    bool Clear();
+    virtual bool FirstLine() = 0;
+
+    const WChar* ItemText() const { return itemText; }
+    const char* ItemTextAnsi() const { return itemTextAnsi; }
+    int32_t LineCount() const { return lineCount; }
+    uint32_t TextLength() const { return textLength; }
+
+protected:
+    int32_t textBytes = 0;
+    uint32_t textLength = 0;
+    WChar* text = nullptr;  // from the private heap
+    int32_t lineCount = 0;
+    std::vector<uint32_t> lineStarts;
+    int32_t itemPos = 0;
+    WChar itemText[kItemUnits] = {};
+    char itemTextAnsi[kItemAnsiBytes] = {};
+};
