@@ -24,6 +24,9 @@ public:
 
     const WChar* ItemText() const { return itemText; }
     const char* ItemTextAnsi() const { return itemTextAnsi; }
+    // True when the last item's ANSI copy holds the whole item and its terminator; an item whose
+    // ANSI form did not fit, or could not be converted, is not usable in that form.
+    bool ItemAnsiComplete() const { return itemAnsiComplete; }
     int32_t LineCount() const { return lineCount; }
     uint32_t TextLength() const { return textLength; }
 
@@ -36,4 +39,5 @@ protected:
     int32_t itemPos = 0;
     WChar itemText[kItemUnits] = {};
     char itemTextAnsi[kItemAnsiBytes] = {};
+    bool itemAnsiComplete = false;
 };

@@ -1,0 +1,72 @@
+#include "norvane/BuildCopyList.h"
+
+#include "norvane/CopyEntry.h"
+#include "norvane/ListMessages.h"
+#include "norvane/ListSection.h"
+#include "platform/SystemServices.h"
+#include "text/CTextLine.h"
+
+namespace {
+constexpr WChar kSectionHeader[] = u"[SetParamter]";
+
+// A file line of an applying section: listed, then opened once to prove it readable and to take
+// its size for the progress display.
+bool AddFileLine(AppState& state, const SectionState& section, const WString& fileName) {
+    if (!section.applies) return true;
+    if (state.CopyList.size() >= kMaxCopyEntries) {
+        ShowListMessage(state, kTooManyFilesText);
+        return false;
+    }
+    state.CopyList.push_back(CopyEntry{fileName, section.sourceFolder, section.destFolder});
+
+    const WString sourcePath = section.sourceFolder + fileName;
+    const OpenForReadResult probe = System().ProbeOpenForRead(sourcePath);
+    if (!probe.opened) {
+        ReportUnreadableSource(state, probe.error, sourcePath, fileName);
+        return false;
+    }
+    // The whole size counts: a file of 4 GB or more must not shrink to its low 32 bits, or the
+    // progress display would pass 100 percent.
+    state.totalBytes += probe.size;
+    return true;
+}
+
+bool Finish(AppState& state) {
+    if (state.CopyList.empty()) {
+        ShowListMessage(state, kNoFileToCopyText);
+        return false;
+    }
+    state.entryCount = static_cast<int32_t>(state.CopyList.size());
+    return true;
+}
+}  // namespace
+
+bool BuildCopyList(AppState& state, CTextLine& text, WindowHandle mainDialog) {
+    state.mainDialog = mainDialog;
+    SectionState section;
+
+    // Start-up has already used the launch line.
+    if (!text.NextLine()) return Finish(state);
+    do {
+        text.NextItem();
+        const WString item(text.ItemText());
+        // A line that begins with a separator ends the preparation without a message.
+        if (item.empty()) return false;
+
+        if (item == kSectionHeader) {
+            switch (ReadSection(state, text, section)) {
+            case SectionOutcome::Read: break;
+            case SectionOutcome::EndOfList: return Finish(state);
+            case SectionOutcome::Failed: return false;
+            }
+        } else if (!AddFileLine(state, section, item)) {
+            return false;
+        }
+    } while (text.NextLine());
+    return Finish(state);
+}
+
+bool IsFileMissing(const WString& folder, const WString& name) {
+    const uint32_t attributes = System().GetAttributes(folder + name);
+    return attributes == kInvalidFileAttributes || attributes == 0;
+}

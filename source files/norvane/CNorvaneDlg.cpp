@@ -1,0 +1,112 @@
+#include "norvane/CNorvaneDlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "framework/Diagnostics.h"
+#include "norvane/BuildCopyList.h"
+#include "norvane/CopyThreadProc.h"
+#include "norvane/FormatByteCount.h"
+#include "platform/win32/WideEdge.h"
+#include "resource.h"
+
+namespace {
+const WString kSource = u"source files\\norvane\\norvane";
+constexpr int kThreadFailedLine = 188;
+}  // namespace
+
+CNorvaneDlg::~CNorvaneDlg() {
+    WaitForWorker();
+    // The entries go; the list keeps its storage.
+    appState->CopyList.clear();
+}
+
+INT_PTR CNorvaneDlg::HandleMessage(HWND, UINT message, WPARAM first, LPARAM) noexcept {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        break;
+    case WM_COMMAND:
+        switch (LOWORD(first)) {
+        case IDC_START:
+            OnStart();
+            break;
+        case IDC_EXIT:
+            OnExit();
+            break;
+        default:
+            break;  // the cancel command (Esc) included: the dialog stays
+        }
+        break;
+    case WM_CLOSE:
+        OnClose();
+        break;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        break;
+    default:
+        break;
+    }
+    // Zero always: the system's dialog handling follows, and no initial focus is set for us.
+    return 0;
+}
+
+void CNorvaneDlg::OnInitDialog() noexcept {
+    jobState->mainDialog = hwnd;
+    ::SendDlgItemMessageW(hwnd, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    if (!BuildCopyList(*jobState, *jobState->textObject, hwnd)) {
+        ::EndDialog(hwnd, 0);
+    }
+    ::EndDialog(static_cast<HWND>(jobState->waitDialog), 0);
+}
+
+void CNorvaneDlg::OnStart() noexcept {
+    HWND dialog = static_cast<HWND>(jobState->mainDialog);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_START), FALSE);
+    ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), FALSE);
+    ::SetDlgItemTextW(dialog, IDC_STATUS, L"Copying \u2026");
+    WString total = FormatByteCount(jobState->totalBytes) + u"byte";
+    ::SetDlgItemTextW(dialog, IDC_TOTAL_BYTES, AsWide(total));
+
+    threadHandle.reset(::CreateThread(nullptr, 0, CopyThreadProc, jobState, 0, nullptr));
+    if (!threadHandle) {
+        // Without a worker nothing would ever enable Exit again: say why and let the user out.
+        ReportSystemError(kThreadFailedLine, kSource, u"Could not start the copy.");
+        ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), TRUE);
+    }
+}
+
+void CNorvaneDlg::OnExit() noexcept {
+    if (!::IsWindowEnabled(::GetDlgItem(hwnd, IDC_START))) {
+        WString report = appState->rootFolder + u"Report.txt";
+        ::ShellExecuteW(nullptr, L"open", AsWide(report), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    ::EndDialog(hwnd, 0);
+}
+
+void CNorvaneDlg::OnClose() noexcept {
+    // The worker writes this dialog and reads the copy list: closing under it would pull both
+    // away. The close request is refused until the run has ended.
+    if (WorkerRunning()) {
+        return;
+    }
+    ::DestroyWindow(hwnd);
+}
+
+bool CNorvaneDlg::WorkerRunning() const noexcept {
+    return threadHandle && ::WaitForSingleObject(threadHandle.get(), 0) == WAIT_TIMEOUT;
+}
+
+void CNorvaneDlg::WaitForWorker() noexcept {
+    if (!threadHandle) {
+        return;
+    }
+    // Keep serving messages sent to this thread's windows, so the worker never waits on us.
+    HANDLE thread = threadHandle.get();
+    while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    threadHandle.reset();
+}

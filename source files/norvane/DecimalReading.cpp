@@ -1,0 +1,34 @@
+#include "norvane/DecimalReading.h"
+
+#include <limits>
+
+namespace {
+bool IsBlank(WChar unit) {
+    return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
+}
+
+bool IsDigit(WChar unit) {
+    return unit >= u'0' && unit <= u'9';
+}
+}  // namespace
+
+int32_t ReadDecimal(const WString& text) {
+    size_t at = 0;
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
+        negative = text[at] == u'-';
+        ++at;
+    }
+    // The magnitude is held at one past the largest value, so no digit run, however long,
+    // overflows, and the most negative value is still reached.
+    constexpr int64_t kLimit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
+    int64_t magnitude = 0;
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
+        magnitude = magnitude * 10 + (text[at] - u'0');
+        if (magnitude > kLimit) magnitude = kLimit;
+    }
+    if (negative) return static_cast<int32_t>(-magnitude);
+    return magnitude >= kLimit ? std::numeric_limits<int32_t>::max()
+                               : static_cast<int32_t>(magnitude);
+}

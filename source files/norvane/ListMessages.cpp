@@ -1,0 +1,47 @@
+#include "norvane/ListMessages.h"
+
+#include <string>
+
+#include "framework/Diagnostics.h"
+#include "platform/SystemServices.h"
+
+const WChar kNoFileToCopyText[] = u"There is no file to copy.";
+const WChar kDirectoryNotValidText[] = u"Directory setting is not valid.";
+const WChar kTooManyFilesText[] = u"Exceeded the maximum number of files for copy.";
+
+namespace {
+// Paths from here on no longer fit the system's MAX_PATH buffers.
+constexpr size_t kPathLengthLimit = 260;
+
+WString Decimal(size_t value) {
+    std::string digits = std::to_string(value);
+    return WString(digits.begin(), digits.end());
+}
+
+WString PathLengthText(const WString& sourcePath) {
+    return u"Exceeded the path length limit of 260 characters. \n\n"
+           u"[character count] " +
+           Decimal(sourcePath.size()) + u"\n [path]  " + sourcePath;
+}
+
+WString FileReadText(const WString& fileName) {
+    return u"Failed to load a file to copy. \n"
+           u"Compare the file name written on the text and the actual file name.\n\n"
+           u"[File name to copy written on the text]  " +
+           fileName;
+}
+}  // namespace
+
+void ShowListMessage(const AppState& state, const WString& text, const WChar* caption) {
+    System().ShowMessage(state.mainDialog, text, caption, kMbTopmost);
+}
+
+void ReportUnreadableSource(const AppState& state, uint32_t errorCode, const WString& sourcePath,
+                            const WString& fileName) {
+    ShowLastErrorText(errorCode);
+    if (sourcePath.size() >= kPathLengthLimit) {
+        ShowListMessage(state, PathLengthText(sourcePath), u"Path error");
+    } else {
+        ShowListMessage(state, FileReadText(fileName), u"File read error");
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The messages of the copy list preparation. Each stays on top of the main dialog that owns it,
+// so the user sees it above the wait dialog; without a caption the system's default one shows.
+#include "app/AppState.h"
+#include "app/WString.h"
+
+extern const WChar kNoFileToCopyText[];      // "There is no file to copy."
+extern const WChar kDirectoryNotValidText[];  // "Directory setting is not valid."
+extern const WChar kTooManyFilesText[];       // "Exceeded the maximum number of files for copy."
+
+void ShowListMessage(const AppState& state, const WString& text, const WChar* caption = nullptr);
+
+// After a listed source could not be opened: the system's text for the failure's code, then why
+// the list is at fault, told by the length of the full source path.
+void ReportUnreadableSource(const AppState& state, uint32_t errorCode, const WString& sourcePath,
+                            const WString& fileName);

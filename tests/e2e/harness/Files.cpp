@@ -1,0 +1,143 @@
+#include "Files.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "TextForm.h"
+
+namespace {
+
+std::runtime_error SystemFailure(const char* what, const std::wstring& path) {
+    return std::runtime_error(std::string(what) + " " + ToUtf8(path) + " failed, error " +
+                              std::to_string(GetLastError()));
+}
+
+std::wstring WithBackslash(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+// Under Wine the build hands the driver Unix paths; Wine's own export gives their DOS form, and
+// its default mapping of the Unix root to drive Z: serves when the export is missing.
+std::wstring WindowsPathOfUnixPath(const std::wstring& unixPath) {
+    using DosNameOf = wchar_t*(CDECL*)(const char*);
+    const auto dosNameOf = reinterpret_cast<DosNameOf>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (dosNameOf) {
+        if (wchar_t* dosName = dosNameOf(ToUtf8(unixPath).c_str())) {
+            std::wstring result = dosName;
+            HeapFree(GetProcessHeap(), 0, dosName);
+            return result;
+        }
+    }
+    return L"Z:" + unixPath;
+}
+
+}  // namespace
+
+std::wstring FreshWorkFolder(std::wstring_view relative) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder = WithBackslash(std::wstring(temp) + L"norvane-e2e\\" + std::wstring(relative));
+    RemoveTree(folder);
+    MakeFolders(folder);
+    return folder;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    const std::wstring base = WithBackslash(folder);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((base + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = base + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    SetFileAttributesW(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(base.c_str());
+}
+
+void MakeFolders(const std::wstring& folder) {
+    const std::wstring path = WithBackslash(folder);
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
+        const std::wstring part = path.substr(0, at);
+        if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            throw SystemFailure("creating the folder", part);
+        }
+    }
+}
+
+void WriteBytes(const std::wstring& path, std::string_view bytes) {
+    MakeFolders(FolderOf(path));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file) throw SystemFailure("creating", path);
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        throw SystemFailure("writing", path);
+    }
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file.get(), &size);
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return std::nullopt;
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void CopyFileTo(const std::wstring& from, const std::wstring& to) {
+    MakeFolders(FolderOf(to));
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw SystemFailure("copying to", to);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t at = path.find_last_of(L"\\/");
+    return at == std::wstring::npos ? std::wstring() : path.substr(0, at + 1);
+}
+
+std::wstring ModuleFolder() {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return FolderOf(std::wstring(buffer.data(), length));
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring windowsPath = path;
+    if (!windowsPath.empty() && windowsPath[0] == L'/') windowsPath = WindowsPathOfUnixPath(windowsPath);
+    for (wchar_t& unit : windowsPath) {
+        if (unit == L'/') unit = L'\\';
+    }
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length =
+        GetFullPathNameW(windowsPath.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    return length ? std::wstring(buffer.data(), length) : windowsPath;
+}
+
+HeldOpenFile::HeldOpenFile(const std::wstring& path)
+    : file_(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
