@@ -4,19 +4,20 @@
 // moves past the token and one delimiter. An empty token means the end, so empty pieces never
 // appear and nothing is trimmed.
 #include <cstddef>
+#include <utility>
 
 #include "app/WString.h"
 
 class Tokenizer {
 public:
-    Tokenizer(const WString& text, const WString& delimiters)
-        : text_(text), delimiters_(delimiters) {}
+    Tokenizer(WString text, WString delimiters)
+        : text_(std::move(text)), delimiters_(std::move(delimiters)) {}
 
     // The next token, or an empty string at the end.
     WString Next();
 
 private:
-    const WString& text_;
+    WString text_;
     WString delimiters_;
     size_t position_ = 0;
 };

@@ -1,64 +1,94 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "paths/MakeFolderTree.h"
+#include "support/RecordingServices.h"
 #include "support/TempFolder.h"
 
 namespace {
-// The temp folder without its leading drive letter and colon: \...\nvNNN-N\.
-WString WithoutDrive(const TempFolder& temp) {
-    return temp.Path().substr(2);
+// The real file system, with a count of every folder test and creation the walk asks for.
+class DiskWatch : public RecordingServices {
+public:
+    int touches = 0;
+    bool IsDirectory(const WString& path) override {
+        ++touches;
+        return RecordingServices::IsDirectory(path);
+    }
+    bool MakeDirectory(const WString& path) override {
+        ++touches;
+        return RecordingServices::MakeDirectory(path);
+    }
+};
+
+// How a case spells the temp folder in front of its own part of the path.
+enum class Spelling { Plain, ForwardSlashes, NoRootBackslash, NoDrive, Nothing };
+
+WString Spell(const TempFolder& temp, Spelling spelling, const WString& rest) {
+    const WString& path = temp.Path();
+    switch (spelling) {
+    case Spelling::Plain: return path + rest;
+    case Spelling::ForwardSlashes: {
+        WString text = path + rest;
+        std::replace(text.begin(), text.end(), u'\\', u'/');
+        return text;
+    }
+    case Spelling::NoRootBackslash: return path.substr(0, 2) + path.substr(3) + rest;
+    case Spelling::NoDrive: return path.substr(2) + rest;
+    case Spelling::Nothing: break;
+    }
+    return rest;
 }
 
-WString WithSlashes(WString text) {
-    for (WChar& unit : text) {
-        if (unit == u'\\') unit = u'/';
-    }
-    return text;
+// Data\ and a last folder name that bring the whole path to `total` units.
+WString DataAndNameUpTo(const TempFolder& temp, size_t total) {
+    return u"Data\\" + WString(total - temp.Path().size() - 5, u'n');
 }
 }  // namespace
 
-TEST(MakeFolderTree, MakesEveryMissingFolderOfTheChainAndReportsSuccess) {
-    struct Case { const char* what; WString (*spell)(const TempFolder&); WString made; };
+TEST(MakeFolderTree, MakesEveryMissingFolderOfTheChain) {
+    struct Case { Spelling spelling; WString rest, made; };
     const Case cases[] = {
-        {"plain", [](const TempFolder& t) { return t / u"Data\\App\\sub"; }, u"Data\\App\\sub"},
-        {"trailing backslash", [](const TempFolder& t) { return t / u"Data\\App\\"; }, u"Data\\App"},
-        {"forward slashes", [](const TempFolder& t) { return WithSlashes(t / u"Data\\App"); },
-         u"Data\\App"},
-        {"drive without root backslash",
-         [](const TempFolder& t) { return t.Path().substr(0, 2) + t.Path().substr(3) + u"Data\\App"; },
-         u"Data\\App"},
-        {"full stop in the last segment", [](const TempFolder& t) { return t / u"Data\\file.txt"; },
-         u"Data\\file.txt"},
+        {Spelling::Plain, u"Data\\App\\sub", u"Data\\App\\sub"},
+        {Spelling::Plain, u"Data\\App\\", u"Data\\App"},
+        {Spelling::ForwardSlashes, u"Data\\App", u"Data\\App"},
+        {Spelling::NoRootBackslash, u"Data\\App", u"Data\\App"},
+        // A last segment with a full stop is a folder too.
+        {Spelling::Plain, u"Data\\file.txt", u"Data\\file.txt"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         TempFolder temp;
-        EXPECT_TRUE(MakeFolderTree(c.spell(temp)));
+        WString path = Spell(temp, c.spelling, c.rest);
+        SCOPED_TRACE(Narrow(path));
+        EXPECT_TRUE(MakeFolderTree(path));
         EXPECT_TRUE(temp.IsFolder(c.made));
-        // All present now: the walk only tests, so a second run succeeds too.
-        EXPECT_TRUE(MakeFolderTree(c.spell(temp)));
+        // Everything present now: the walk only tests, and creating an existing folder would fail.
+        EXPECT_TRUE(MakeFolderTree(path));
     }
 }
 
 TEST(MakeFolderTree, RefusesPathsItCannotWalkWithoutTouchingTheDisk) {
-    struct Case { const char* what; WString (*spell)(const TempFolder&); };
+    struct Case { Spelling spelling; WString rest; size_t length; };
     const Case cases[] = {
-        {"empty", [](const TempFolder&) { return WString(); }},
-        {"relative", [](const TempFolder&) { return WString(u"Data\\App"); }},
-        {"no drive letter", [](const TempFolder& t) { return WithoutDrive(t) + u"Data\\App"; }},
-        {"network share", [](const TempFolder&) { return WString(u"\\\\server\\share\\Data"); }},
-        {"doubled backslash", [](const TempFolder& t) { return t / u"Data\\\\App"; }},
-        // Too long for the walk: the last folder would be neither tested nor made.
-        {"257 units", [](const TempFolder& t) { return t / u"Data\\" + WString(252 - t.Path().size(), u'n'); }},
-        {"258 units", [](const TempFolder& t) { return t / u"Data\\" + WString(253 - t.Path().size(), u'n'); }},
-        {"259 units", [](const TempFolder& t) { return t / u"Data\\" + WString(254 - t.Path().size(), u'n'); }},
-        {"folder part over 255 units",
-         [](const TempFolder& t) { return t / u"Data\\" + WString(120, u'n') + u"\\" + WString(140, u'n'); }},
+        {Spelling::Nothing, u"", 0},
+        {Spelling::Nothing, u"Data\\App", 0},
+        {Spelling::NoDrive, u"Data\\App", 0},
+        {Spelling::Nothing, u"\\\\server\\share\\Data", 0},
+        {Spelling::Plain, u"Data\\\\App", 0},
+        // Too long for the walk: its last folder would be neither tested nor made.
+        {Spelling::Plain, u"", 257},
+        {Spelling::Plain, u"", 258},
+        {Spelling::Plain, u"", 259},
+        {Spelling::Plain, u"Data\\" + WString(120, u'n') + u"\\" + WString(140, u'n'), 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         TempFolder temp;
-        EXPECT_FALSE(MakeFolderTree(c.spell(temp)));
+        WString path = Spell(temp, c.spelling, c.length ? DataAndNameUpTo(temp, c.length) : c.rest);
+        SCOPED_TRACE(Narrow(path));
+        DiskWatch disk;
+        ScopedSystemOverride watch(disk);
+        EXPECT_FALSE(MakeFolderTree(path));
+        EXPECT_EQ(disk.touches, 0);
         EXPECT_FALSE(temp.Exists(u"Data"));
     }
 }
@@ -73,6 +103,9 @@ TEST(MakeFolderTree, FileInTheWayFailsAndKeepsWhatIsAboveIt) {
 
 TEST(MakeFolderTree, DriveAloneHasNoFolderToMake) {
     for (const WString path : {u"Q:", u"Q:\\", u"q:/"}) {
+        DiskWatch disk;
+        ScopedSystemOverride watch(disk);
         EXPECT_TRUE(MakeFolderTree(path)) << Narrow(path);
+        EXPECT_EQ(disk.touches, 0) << Narrow(path);
     }
 }

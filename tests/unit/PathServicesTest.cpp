@@ -2,57 +2,23 @@
 
 #include <algorithm>
 #include <iterator>
-#include <map>
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include "paths/PathServices.h"
-#include "support/TempFolder.h"  // Narrow
+#include "support/RecordingServices.h"
+#include "support/TempFolder.h"
 
 namespace {
-// The system's own path functions with a module path and registry values of the test's choosing,
-// so the same cases run natively and under Wine without touching the real registry.
-class FakeSystem : public SystemServices {
+// A module path of the test's choosing; the registry is the recording stand-in, which fails data
+// over 520 bytes as the real query does.
+class FakeSystem : public RecordingServices {
 public:
     std::optional<WString> modulePath;
-    // Value data as stored, terminator included when the value has one; read back as the
-    // Win32 service does: up to 520 bytes, text up to the first zero unit.
-    std::map<std::pair<RegistryRoot, WString>, WString> installDir;
-    std::vector<RegistryRoot> opened;
-
     std::optional<WString> ModulePath() override { return modulePath; }
-    std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
-                                              const WString& valueName) override {
-        opened.push_back(root);
-        auto found = installDir.find({root, subKey});
-        if (valueName != u"INSTALLDIR" || found == installDir.end()) return std::nullopt;
-        if (found->second.size() * 2 > 520) return std::nullopt;
-        return found->second.substr(0, found->second.find(u'\0'));
-    }
-
-    SystemServices& n = NativeSystem();
-    int AnsiToWide(const char* b, int c, WChar* o, int k) override { return n.AnsiToWide(b, c, o, k); }
-    int WideToAnsi(const WChar* u, int c, char* o, int k) override { return n.WideToAnsi(u, c, o, k); }
-    uint32_t GetAttributes(const WString& p) override { return n.GetAttributes(p); }
-    bool SetAttributes(const WString& p, uint32_t a) override { return n.SetAttributes(p, a); }
-    bool IsDirectory(const WString& p) override { return n.IsDirectory(p); }
-    bool MakeDirectory(const WString& p) override { return n.MakeDirectory(p); }
-    OpenForReadResult ProbeOpenForRead(const WString& p) override { return n.ProbeOpenForRead(p); }
-    bool IsRelativePath(const WString& p) override { return n.IsRelativePath(p); }
-    int DriveNumber(const WString& p) override { return n.DriveNumber(p); }
-    void AppendPath(WChar* b, const WString& m) override { n.AppendPath(b, m); }
-    void AddBackslashInPlace(WChar* b) override { n.AddBackslashInPlace(b); }
-    void StripPath(WChar* b) override { n.StripPath(b); }
-    void RemoveExtension(WChar* b) override { n.RemoveExtension(b); }
-    void RemoveFileSpec(WChar* b) override { n.RemoveFileSpec(b); }
-    void DebugOutput(const WString& t) override { n.DebugOutput(t); }
-    uint32_t LastError() override { return n.LastError(); }
-    std::optional<WString> SystemErrorText(uint32_t c) override { return n.SystemErrorText(c); }
-    void ShowMessage(WindowHandle o, const WString& t, const WChar* c, uint32_t f) override {
-        n.ShowMessage(o, t, c, f);
-    }
 };
+
+const WString kSubKey = u"Software\\App";
+const WString kValue = u"INSTALLDIR";
 
 WString Units(size_t count, WChar unit = u'a') {
     return WString(count, unit);
@@ -114,8 +80,8 @@ TEST_F(PathServices, InstallDirIsReadLiterallyAndNormalisedWhenComposed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.stored));
         Reset();
-        fake.installDir = {{{RegistryRoot::LocalMachine, u"Software\\App"}, c.stored}};
-        EXPECT_EQ(ResolveInstallDir(*state, u"Software\\App", RegistryRoot::LocalMachine), c.found);
+        fake.SetRegistryData(RegistryRoot::LocalMachine, kSubKey, kValue, c.stored);
+        EXPECT_EQ(ResolveInstallDir(*state, kSubKey, RegistryRoot::LocalMachine), c.found);
         ExpectFields(c.base);
         EXPECT_EQ(WString(ComposePath(*state, 0)), c.composed);
     }
@@ -124,22 +90,24 @@ TEST_F(PathServices, InstallDirIsReadLiterallyAndNormalisedWhenComposed) {
 TEST_F(PathServices, PerUserInstallDirWinsWhenTheCallerTriesItFirst) {
     struct Case { std::optional<WString> user, machine; WString base; size_t lookups; };
     const Case cases[] = {
-        {WString(u"C:\\User\0", 8), WString(u"C:\\Machine\0", 11), u"C:\\User\\", 1},
-        {std::nullopt, WString(u"C:\\Machine\0", 11), u"C:\\Machine\\", 2},
+        {u"C:\\User", u"C:\\Machine", u"C:\\User\\", 1},
+        {std::nullopt, u"C:\\Machine", u"C:\\Machine\\", 2},
         {std::nullopt, std::nullopt, u"", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.base));
         Reset();
-        fake.installDir.clear();
-        fake.opened.clear();
-        if (c.user) fake.installDir[{RegistryRoot::CurrentUser, u"Software\\App"}] = *c.user;
-        if (c.machine) fake.installDir[{RegistryRoot::LocalMachine, u"Software\\App"}] = *c.machine;
-        bool found = ResolveInstallDir(*state, u"Software\\App", RegistryRoot::CurrentUser) ||
-                     ResolveInstallDir(*state, u"Software\\App", RegistryRoot::LocalMachine);
+        RecordingServices registry;
+        ScopedSystemOverride useRegistry(registry);
+        if (c.user) registry.SetRegistryString(RegistryRoot::CurrentUser, kSubKey, kValue, *c.user);
+        if (c.machine) {
+            registry.SetRegistryString(RegistryRoot::LocalMachine, kSubKey, kValue, *c.machine);
+        }
+        bool found = ResolveInstallDir(*state, kSubKey, RegistryRoot::CurrentUser) ||
+                     ResolveInstallDir(*state, kSubKey, RegistryRoot::LocalMachine);
         EXPECT_EQ(found, !c.base.empty());
         ExpectFields(c.base);
-        EXPECT_EQ(fake.opened.size(), c.lookups);
+        EXPECT_EQ(registry.registryReads.size(), c.lookups);
     }
 }
 
@@ -173,44 +141,23 @@ TEST_F(PathServices, ComposeWritesOnlyTheChosenSlotAndRefusesOthers) {
     EXPECT_EQ(WString(state->pathSlots[4]), u"C:\\Stale\\");
 }
 
-TEST(PathText, AddBackslashAppendsOnlyWhereItBelongs) {
-    struct Case { WString text, expected; };
-    const Case cases[] = {
-        {u"", u""},
-        {u"C:\\a", u"C:\\a\\"},
-        {u"C:\\a\\", u"C:\\a\\"},
-        {u"C:/a/", u"C:/a/\\"},
-        {Units(257), Units(257) + u"\\"},
-        {Units(300), Units(300)},
-    };
-    for (const Case& c : cases) {
-        WString text = c.text;
-        AddBackslash(text);
-        EXPECT_EQ(text, c.expected) << Narrow(c.text);
-    }
-}
-
 TEST(PathText, SplitPathTakesDriveFolderNameAndExtension) {
-    struct Case { WString path; PathStatus status; WString drive, folder, name, extension; };
+    // Expected parts as drive|folder|name|extension.
+    struct Case { WString path; PathStatus status; WString parts; };
     const Case cases[] = {
-        {u"C:\\Tools\\Update\\setup.exe", PathStatus::Ok, u"C:", u"\\Tools\\Update\\", u"setup", u".exe"},
-        {u"C:/a.b/c\\name", PathStatus::Ok, u"C:", u"/a.b/c\\", u"name", u""},
-        {u"archive.tar.gz", PathStatus::Ok, u"", u"", u"archive.tar", u".gz"},
-        {u"\\\\server\\share\\f", PathStatus::Ok, u"", u"\\\\server\\share\\", u"f", u""},
-        {u"C:file", PathStatus::Ok, u"C:", u"", u"file", u""},
-        {u"C:\\Data\\App\\", PathStatus::Ok, u"C:", u"\\Data\\App\\", u"", u""},
-        {u"C:\\" + Units(253) + u"\\x", PathStatus::Ok, u"C:", u"\\" + Units(253) + u"\\", u"x", u""},
-        {u"C:\\" + Units(254) + u"\\x", PathStatus::RangeError, u"", u"", u"", u""},
-        {u"C:\\" + Units(256), PathStatus::RangeError, u"", u"", u"", u""},
+        {u"C:\\Tools\\Update\\setup.exe", PathStatus::Ok, u"C:|\\Tools\\Update\\|setup|.exe"},
+        {u"C:/a.b/c\\name", PathStatus::Ok, u"C:|/a.b/c\\|name|"},
+        {u"archive.tar.gz", PathStatus::Ok, u"||archive.tar|.gz"},
+        {u"C:\\" + Units(253) + u"\\x", PathStatus::Ok, u"C:|\\" + Units(253) + u"\\|x|"},
+        {u"C:\\" + Units(254) + u"\\x", PathStatus::RangeError, u"|||"},
+        {u"C:\\" + Units(256), PathStatus::RangeError, u"|||"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.path));
         PathParts parts;
-        EXPECT_EQ(SplitPath(c.path, parts), c.status);
-        EXPECT_EQ(WString(parts.drive), c.drive);
-        EXPECT_EQ(WString(parts.folder), c.folder);
-        EXPECT_EQ(WString(parts.name), c.name);
-        EXPECT_EQ(WString(parts.extension), c.extension);
+        EXPECT_EQ(SplitPath(c.path, parts), c.status) << Narrow(c.path);
+        EXPECT_EQ(WString(parts.drive) + u"|" + parts.folder + u"|" + parts.name + u"|" +
+                      parts.extension,
+                  c.parts);
     }
 }
 

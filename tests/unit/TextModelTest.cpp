@@ -252,17 +252,6 @@ TEST(TextModel, OverlongLinesAreReportedAndCut) {
     }
 }
 
-TEST(TextModel, LongestLineIsOneItem) {
-    CTextLine text;
-    ASSERT_TRUE(Load(text, std::string(1100, 'n')));
-    const char* item = text.NextItem();
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(std::strlen(item), 1023u);
-    EXPECT_TRUE(text.ItemAnsiComplete());
-    EXPECT_EQ(WString(text.ItemText()), Repeat(u'n', 1023));
-    EXPECT_EQ(text.NextItem(), nullptr);
-}
-
 struct ItemsCase {
     const char* name;
     const char* line;

@@ -1,5 +1,6 @@
 #include "DebugStringTrap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -21,20 +22,16 @@ bool ReadBlock(HANDLE process, std::uintptr_t address, void* buffer, size_t size
     return ReadProcessMemory(process, reinterpret_cast<const void*>(address), buffer, size, &read) && read == size;
 }
 
-std::string ReadAnsiName(HANDLE process, std::uintptr_t address) {
-    std::string name;
-    char unit = 0;
-    while (name.size() < 256 && ReadValue(process, address + name.size(), unit) && unit != '\0') name += unit;
-    return name;
-}
-
 std::wstring ReadWideText(HANDLE process, std::uintptr_t address) {
+    constexpr std::uintptr_t kPage = 4096;
     std::wstring text;
-    wchar_t chunk[256];
+    wchar_t chunk[kPage / sizeof(wchar_t)];
     while (text.size() < kLongestText) {
+        // Never read across a page edge in one piece: the next page may not be readable.
+        const std::uintptr_t at = address + text.size() * sizeof(wchar_t);
+        const size_t bytes = std::max<size_t>(sizeof(wchar_t), (kPage - at % kPage) & ~size_t(1));
         SIZE_T read = 0;
-        ReadProcessMemory(process, reinterpret_cast<const void*>(address + text.size() * sizeof(wchar_t)), chunk,
-                          sizeof chunk, &read);
+        ReadProcessMemory(process, reinterpret_cast<const void*>(at), chunk, bytes, &read);
         const size_t units = read / sizeof(wchar_t);
         if (units == 0) break;
         for (size_t i = 0; i < units; ++i) {
@@ -70,27 +67,38 @@ bool FindExportDirectory(HANDLE process, std::uintptr_t base, DWORD& rva, DWORD&
 }
 
 // Address of an exported function of the module at base when the module has the given name.
+// The export data (directory, tables and name strings) is read in one piece: every single read
+// of another process's memory is a round trip to the wineserver.
 std::uintptr_t FindExport(HANDLE process, std::uintptr_t base, const char* moduleName, const char* function) {
     DWORD exportRva = 0;
     DWORD exportSize = 0;
     if (!FindExportDirectory(process, base, exportRva, exportSize)) return 0;
-    IMAGE_EXPORT_DIRECTORY exports{};
-    if (!ReadValue(process, base + exportRva, exports)) return 0;
-    if (_stricmp(ReadAnsiName(process, base + exports.Name).c_str(), moduleName) != 0) return 0;
+    if (exportSize < sizeof(IMAGE_EXPORT_DIRECTORY)) return 0;
+    std::vector<char> data(exportSize + 1, '\0');  // the extra NUL ends a name cut at the edge
+    if (!ReadBlock(process, base + exportRva, data.data(), exportSize)) return 0;
 
-    std::vector<DWORD> names(exports.NumberOfNames);
-    std::vector<WORD> ordinals(exports.NumberOfNames);
-    std::vector<DWORD> functions(exports.NumberOfFunctions);
-    if (!ReadBlock(process, base + exports.AddressOfNames, names.data(), names.size() * sizeof(DWORD)) ||
-        !ReadBlock(process, base + exports.AddressOfNameOrdinals, ordinals.data(), ordinals.size() * sizeof(WORD)) ||
-        !ReadBlock(process, base + exports.AddressOfFunctions, functions.data(), functions.size() * sizeof(DWORD))) {
+    // Offsets in the block; anything outside it is not looked at.
+    auto inBlock = [&](DWORD rva, size_t size) { return rva >= exportRva && rva - exportRva + size <= exportSize; };
+    auto at = [&](DWORD rva) { return data.data() + (rva - exportRva); };
+
+    IMAGE_EXPORT_DIRECTORY exports{};
+    std::memcpy(&exports, data.data(), sizeof exports);
+    if (!inBlock(exports.Name, 1) || _stricmp(at(exports.Name), moduleName) != 0) return 0;
+    if (!inBlock(exports.AddressOfNames, exports.NumberOfNames * sizeof(DWORD)) ||
+        !inBlock(exports.AddressOfNameOrdinals, exports.NumberOfNames * sizeof(WORD)) ||
+        !inBlock(exports.AddressOfFunctions, exports.NumberOfFunctions * sizeof(DWORD))) {
         return 0;
     }
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (ReadAnsiName(process, base + names[i]) != function) continue;
-        if (ordinals[i] >= functions.size()) return 0;
-        const DWORD rva = functions[ordinals[i]];
-        // An address inside the export directory is a forwarder string, not code.
+    for (DWORD i = 0; i < exports.NumberOfNames; ++i) {
+        DWORD nameRva = 0;
+        std::memcpy(&nameRva, at(exports.AddressOfNames) + i * sizeof(DWORD), sizeof nameRva);
+        if (!inBlock(nameRva, 1) || std::strcmp(at(nameRva), function) != 0) continue;
+        WORD ordinal = 0;
+        std::memcpy(&ordinal, at(exports.AddressOfNameOrdinals) + i * sizeof(WORD), sizeof ordinal);
+        if (ordinal >= exports.NumberOfFunctions) return 0;
+        DWORD rva = 0;
+        std::memcpy(&rva, at(exports.AddressOfFunctions) + ordinal * sizeof(DWORD), sizeof rva);
+        // An address inside the export data is a forwarder string, not code.
         if (rva >= exportRva && rva < exportRva + exportSize) return 0;
         return base + rva;
     }
@@ -168,12 +176,19 @@ bool DebugStringTrap::OnSingleStep(HANDLE process, DWORD threadId) {
 }
 
 bool DebugStringTrap::WriteByte(HANDLE process, std::uint8_t value) {
-    SIZE_T written = 0;
     void* target = reinterpret_cast<void*>(address_);
-    DWORD oldProtection = 0;
-    const bool unprotected = VirtualProtectEx(process, target, 1, PAGE_EXECUTE_READWRITE, &oldProtection);
-    const bool ok = WriteProcessMemory(process, target, &value, 1, &written) && written == 1;
-    if (unprotected) VirtualProtectEx(process, target, 1, oldProtection, &oldProtection);
+    SIZE_T written = 0;
+    // Wine writes another process's memory regardless of page protection, whereas changing the
+    // protection of a debuggee stopped at a debug event stalls for seconds there: try the plain
+    // write first.
+    bool ok = WriteProcessMemory(process, target, &value, 1, &written) && written == 1;
+    if (!ok) {
+        DWORD oldProtection = 0;
+        if (VirtualProtectEx(process, target, 1, PAGE_EXECUTE_READWRITE, &oldProtection)) {
+            ok = WriteProcessMemory(process, target, &value, 1, &written) && written == 1;
+            VirtualProtectEx(process, target, 1, oldProtection, &oldProtection);
+        }
+    }
     FlushInstructionCache(process, target, 1);
     return ok;
 }

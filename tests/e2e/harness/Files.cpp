@@ -110,6 +110,13 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FileNameWorks(std::wstring_view name) {
+    const std::wstring probe = FreshWorkFolder(L"name-probe") + std::wstring(name);
+    const bool works = CreateDirectoryW(probe.c_str(), nullptr) != FALSE;
+    RemoveTree(FolderOf(probe));
+    return works;
+}
+
 void CopyFileTo(const std::wstring& from, const std::wstring& to) {
     MakeFolders(FolderOf(to));
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) throw SystemFailure("copying to", to);

@@ -18,6 +18,9 @@ void MakeFolders(const std::wstring& folder);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::optional<std::string> ReadBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// Whether a file of this name can be made at all. Under Wine a name maps to a Unix file name in
+// the Unix locale's character set; with a locale that is not installed that set is ASCII.
+bool FileNameWorks(std::wstring_view name);
 // Copies a file, overwriting. Throws on failure.
 void CopyFileTo(const std::wstring& from, const std::wstring& to);
 

@@ -34,6 +34,7 @@ void ScenarioRun::Case(std::wstring_view name,
                        const std::function<void(const std::wstring& caseFolder)>& body) {
     if (!context_.caseFilter.empty() && context_.caseFilter != name) return;
     currentCase_ = name;
+    ++casesRun_;
     const int failuresBefore = failures_;
     Print("--- case " + ToUtf8(name));
     const std::wstring folder = FreshWorkFolder(context_.scenarioName + L"\\" + std::wstring(name));

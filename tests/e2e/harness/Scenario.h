@@ -43,11 +43,13 @@ public:
 
     void Note(std::string_view text);
     int FailureCount() const { return failures_; }
+    int CasesRun() const { return casesRun_; }
 
 private:
     ScenarioContext context_;
     std::wstring currentCase_;
     int failures_ = 0;
+    int casesRun_ = 0;
 };
 
 using ScenarioFunction = void (*)(ScenarioRun&);

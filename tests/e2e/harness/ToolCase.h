@@ -43,8 +43,8 @@ public:
     const std::wstring& Root() const { return root_; }
     std::wstring InRoot(std::wstring_view relative) const { return root_ + std::wstring(relative); }
 
-    // "Update.up" from raw bytes, or from text in the ANSI code page (the case is skipped...
-    // no: fails) when a character has no form there.
+    // "Update.up" from raw bytes, or from text written in the ANSI code page (the case fails
+    // when a character of the text has no form there).
     void WriteListBytes(std::string_view bytes);
     void WriteListText(std::wstring_view text);
     void WriteFile(std::wstring_view relative, std::string_view bytes);
