@@ -1,10 +1,13 @@
 #include "paths/MakeFolderTree.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "paths/PathServices.h"
 
 namespace {
+// Only local drive-letter paths are walked. Two backslashes in a row refuse network shares and
+// paths with an empty segment alike; nothing is reduced here.
 bool IsRefused(const WString& working) {
     return working.empty() || System().IsRelativePath(working) ||
            working.find(u"\\\\") != WString::npos || System().DriveNumber(working) == -1;

@@ -164,8 +164,9 @@ std::optional<WString> PosixServices::ReadRegistryString(RegistryRoot root, cons
                                                          const WString& valueName) {
     auto found = registry_.find(RegistryKey(root, Folded(subKey), Folded(valueName)));
     if (found == registry_.end()) return std::nullopt;
-    WString text = found->second.substr(0, found->second.find(u'\0'));
-    return text.substr(0, 260);
+    // Like the real query into 520 bytes: data that does not fit with its terminator fails.
+    if (found->second.size() >= 260) return std::nullopt;
+    return found->second.substr(0, found->second.find(u'\0'));
 }
 
 std::optional<WString> PosixServices::ModulePath() {

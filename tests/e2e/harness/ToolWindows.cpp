@@ -8,6 +8,7 @@ constexpr UINT kMessageTimeoutMs = 5000;
 constexpr int kIconControl = 1088;
 constexpr int kTextControl = 0xFFFF;
 constexpr DWORD kPollMs = 10;
+constexpr wchar_t kProbeText[] = L"e2e caption probe";
 
 struct DialogSearch {
     DWORD processId;
@@ -104,6 +105,28 @@ MessageBoxView ReadMessageBox(HWND box) {
         if (IsWindowVisible(button)) view.visibleButtons.push_back(GetDlgCtrlID(button));
     }
     return view;
+}
+
+const std::wstring& SystemDefaultBoxCaption() {
+    static const std::wstring caption = [] {
+        HANDLE thread = CreateThread(
+            nullptr, 0,
+            [](void*) -> DWORD {
+                MessageBoxW(nullptr, kProbeText, nullptr, MB_OK);
+                return 0;
+            },
+            nullptr, 0, nullptr);
+        if (!thread) return std::wstring(L"<no probe thread>");
+        HWND box = WaitForDialog(
+            GetCurrentProcessId(), [] { return false; },
+            [&](HWND window) { return IsMessageBox(window) && ControlText(window, 0xFFFF) == kProbeText; }, 10000);
+        std::wstring text = box ? WindowText(box) : L"<the probe box did not show>";
+        if (box) AnswerOk(box);
+        WaitForSingleObject(thread, 10000);
+        CloseHandle(thread);
+        return text;
+    }();
+    return caption;
 }
 
 HWND WaitForDialog(DWORD processId, const std::function<bool()>& processEnded,

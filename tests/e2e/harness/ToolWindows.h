@@ -32,6 +32,10 @@ struct MessageBoxView {
 };
 MessageBoxView ReadMessageBox(HWND box);
 
+// The caption the system gives a box shown without one ("Error" in English; it follows the
+// user interface language). Found once by showing such a box in the driver itself.
+const std::wstring& SystemDefaultBoxCaption();
+
 // Waits until the predicate holds for one of the process's dialogs, returns it; null when the
 // time is up or the process's dialogs are gone with the process.
 HWND WaitForDialog(DWORD processId, const std::function<bool()>& processEnded,

@@ -27,7 +27,7 @@ std::wstring ErrorReport(int line, std::wstring_view source, std::wstring_view m
 
 const ExpectedBox kListUnreadable{L"Text data read error.", L"Cannot find 'Update.up'.", false};
 // Shown by the preparation when the list names no file; the box keeps the system's caption.
-const ExpectedBox kNothingToCopy{L"Error", L"There is no file to copy.", false};
+ExpectedBox NothingToCopy() { return {SystemDefaultBoxCaption(), L"There is no file to copy.", false}; }
 
 // A list whose launch line would open Readme.txt, for cases in which it must not be read.
 constexpr wchar_t kListOpeningReadme[] = L"[Readme]Readme.txt\r\n";
@@ -37,7 +37,7 @@ constexpr wchar_t kListOpeningReadme[] = L"[Readme]Readme.txt\r\n";
 void ExpectNothingToCopyAndEnd(ToolCase& tool) {
     const MessageBoxView box = tool.AwaitMessageBox("preparation");
     HWND mainDialog = tool.AwaitDialog("the main dialog", &IsMainDialog);
-    tool.CheckBox("preparation", box, kNothingToCopy, mainDialog);
+    tool.CheckBox("preparation", box, NothingToCopy(), mainDialog);
     tool.Answer(box);
     tool.ExpectExit(0);
 }
@@ -246,7 +246,7 @@ E2E_SCENARIO(startup_wait_dialog) {
         const MessageBoxView box = tool.AwaitMessageBox("preparation");
         HWND mainDialog = tool.AwaitDialog("the main dialog", &IsMainDialog);
         HWND waitDialog = tool.AwaitDialog("the wait dialog", &IsWaitDialog);
-        tool.CheckBox("preparation", box, kNothingToCopy, mainDialog);
+        tool.CheckBox("preparation", box, NothingToCopy(), mainDialog);
         tool.CheckNoOtherDialog("preparation", {box.window, mainDialog, waitDialog});
 
         run.True("wait dialog shown during the preparation", IsWindowVisible(waitDialog) != FALSE);
