@@ -71,6 +71,8 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("SKIPPED: %s\n", skipped.reason.c_str());
         return kSkipped;
     }
+    RemoveWorkFolderIfEmpty(context.scenarioName);
+    RemoveWorkFolderIfEmpty(L"");
     if (run.CasesRun() == 0) {
         std::printf("FAILED: %s has no case named '%s'\n", scenario->name, ToUtf8(context.caseFilter).c_str());
         return kFailed;

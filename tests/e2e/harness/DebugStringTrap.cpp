@@ -105,10 +105,12 @@ std::uintptr_t FindExport(HANDLE process, std::uintptr_t base, const char* modul
     return 0;
 }
 
+#ifdef _WIN64
 bool IsWow64(HANDLE process) {
     BOOL wow64 = FALSE;
     return IsWow64Process(process, &wow64) && wow64;
 }
+#endif
 
 // Reads the text argument of the stopped call and moves the thread back onto the call's first
 // instruction with the trap flag set, so that it runs that one instruction and stops again.

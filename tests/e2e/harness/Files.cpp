@@ -35,12 +35,20 @@ std::wstring WindowsPathOfUnixPath(const std::wstring& unixPath) {
     return L"Z:" + unixPath;
 }
 
-}  // namespace
-
-std::wstring FreshWorkFolder(std::wstring_view relative) {
+std::wstring WorkFolder(std::wstring_view relative) {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring folder = WithBackslash(std::wstring(temp) + L"norvane-e2e\\" + std::wstring(relative));
+    return WithBackslash(std::wstring(temp) + L"norvane-e2e\\" + std::wstring(relative));
+}
+
+}  // namespace
+
+void RemoveWorkFolderIfEmpty(std::wstring_view relative) {
+    RemoveDirectoryW(WorkFolder(relative).c_str());
+}
+
+std::wstring FreshWorkFolder(std::wstring_view relative) {
+    const std::wstring folder = WorkFolder(relative);
     RemoveTree(folder);
     MakeFolders(folder);
     return folder;
@@ -114,6 +122,7 @@ bool FileNameWorks(std::wstring_view name) {
     const std::wstring probe = FreshWorkFolder(L"name-probe") + std::wstring(name);
     const bool works = CreateDirectoryW(probe.c_str(), nullptr) != FALSE;
     RemoveTree(FolderOf(probe));
+    RemoveWorkFolderIfEmpty(L"");
     return works;
 }
 

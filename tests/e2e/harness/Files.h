@@ -11,6 +11,8 @@
 std::wstring FreshWorkFolder(std::wstring_view relative);
 // Deletes a folder and everything in it, read-only files included; absent is fine.
 void RemoveTree(const std::wstring& folder);
+// Removes <temp>\norvane-e2e\<relative>\ when nothing is left in it (no kept case folder).
+void RemoveWorkFolderIfEmpty(std::wstring_view relative);
 
 // Creates the folder and its missing parents.
 void MakeFolders(const std::wstring& folder);

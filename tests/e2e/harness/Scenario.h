@@ -1,8 +1,12 @@
 #pragma once
 // Scenarios and their verdicts. A scenario is a function registered under a name with
 // E2E_SCENARIO(name); the build reads the same lines to make one test per scenario, so the
-// registration is the only list of scenarios. Related cases run as rows of one scenario, each
-// row in its own Case with a fresh work folder.
+// registration is the only list of scenarios. Every check runs inside a Case; related cases run
+// as rows of one scenario, each row in its own Case with a fresh work folder.
+//
+//   E2E_SCENARIO(area_behaviour) {
+//       run.Case(L"what this case is", [&](const std::wstring& folder) { ToolCase tool(run, folder); ... });
+//   }
 #include <functional>
 #include <string>
 #include <string_view>
