@@ -23,7 +23,7 @@
 inline constexpr DWORD kWindowWaitMs = 15000;
 inline constexpr DWORD kExitWaitMs = 15000;
 
-// What a message box must show. The owner is named by the window it must have: null for none.
+// What a message box must show; the window that must own it is given to CheckBox apart.
 struct ExpectedBox {
     std::wstring caption;
     std::wstring text;

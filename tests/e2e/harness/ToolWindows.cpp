@@ -10,6 +10,11 @@ constexpr int kTextControl = 0xFFFF;
 constexpr DWORD kPollMs = 10;
 constexpr wchar_t kProbeText[] = L"e2e caption probe";
 
+DWORD WINAPI ShowCaptionProbe(void*) {
+    MessageBoxW(nullptr, kProbeText, nullptr, MB_OK);
+    return 0;
+}
+
 struct DialogSearch {
     DWORD processId;
     std::vector<HWND> found;
@@ -109,13 +114,7 @@ MessageBoxView ReadMessageBox(HWND box) {
 
 const std::wstring& SystemDefaultBoxCaption() {
     static const std::wstring caption = [] {
-        HANDLE thread = CreateThread(
-            nullptr, 0,
-            [](void*) -> DWORD {
-                MessageBoxW(nullptr, kProbeText, nullptr, MB_OK);
-                return 0;
-            },
-            nullptr, 0, nullptr);
+        HANDLE thread = CreateThread(nullptr, 0, &ShowCaptionProbe, nullptr, 0, nullptr);
         if (!thread) return std::wstring(L"<no probe thread>");
         HWND box = WaitForDialog(
             GetCurrentProcessId(), [] { return false; },
