@@ -73,7 +73,7 @@ std::wstring NameForPathLength(const std::wstring& folder, size_t length) {
     return name + std::wstring(left - 4, L'm') + L".dat";
 }
 
-// Files below a folder, as relative paths, sorted by the system's enumeration order.
+// Files below a folder, as relative paths, in the order the system lists them.
 void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& found) {
     WIN32_FIND_DATAW data;
     HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &data);
