@@ -40,8 +40,8 @@ struct Section {
 std::wstring ListText(const std::vector<Section>& sections) {
     std::wstring text = L"[x]\r\n";
     for (const Section& s : sections) {
-        text += L"[SetParamter]\r\n" + s.key + L"\r\nNone\r\n" + s.action + L"\r\n" + s.message + L"\r\n" + s.source +
-                L"\r\n";
+        text += L"[SetParamter]\r\n" + s.key + L"\r\nNone\r\n" + s.action + L"\r\n" + s.message +
+                L"\r\n" + s.source + L"\r\n";
         for (const std::wstring& file : s.files) text += file + L"\r\n";
     }
     return text;
@@ -50,9 +50,10 @@ std::wstring ListText(const std::vector<Section>& sections) {
 // The text that the system holds for an error code, fetched the way the tool fetches it.
 std::wstring SystemText(DWORD code) {
     wchar_t* buffer = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer), 0,
-                   nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text = buffer ? buffer : L"";
     LocalFree(buffer);
     return text;
@@ -74,7 +75,8 @@ std::wstring NameForPathLength(const std::wstring& folder, size_t length) {
 }
 
 // Files below a folder, as relative paths, in the order the system lists them.
-void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& found) {
+void ListFiles(const std::wstring& folder, const std::wstring& prefix,
+               std::vector<std::wstring>& found) {
     WIN32_FIND_DATAW data;
     HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -109,10 +111,11 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 // A package with a destination folder "dest" that the per-user key `key` names.
 struct Package {
-    Package(ScenarioRun& run, const std::wstring& caseFolder, const std::wstring& keyName = L"Product")
-        : tool(run, caseFolder), dest(caseFolder + L"dest\\"), key(kKeyBase + keyName) {
+    Package(ScenarioRun& run, const std::wstring& caseFolder)
+        : tool(run, caseFolder), dest(caseFolder + L"dest\\"), key(kKeyBase + L"Product") {
         MakeFolders(dest);
-        tool.Registry().SetStringInBothViews(HKEY_CURRENT_USER, key, L"INSTALLDIR", caseFolder + L"dest");
+        tool.Registry().SetStringInBothViews(HKEY_CURRENT_USER, key, L"INSTALLDIR",
+                                             caseFolder + L"dest");
     }
     ToolCase tool;
     std::wstring dest;
@@ -120,16 +123,22 @@ struct Package {
 };
 
 HWND AwaitShownMainDialog(ToolCase& tool) {
-    return tool.AwaitDialog("the main dialog shown", [](HWND w) { return IsMainDialog(w) && IsWindowVisible(w); });
+    return tool.AwaitDialog("the main dialog shown",
+                            [](HWND w) { return IsMainDialog(w) && IsWindowVisible(w); });
 }
 
 // Presses Start and waits until the worker has marked the run finished.
 void StartAndAwaitEnd(ScenarioRun& run, ToolCase& tool, HWND dialog) {
     Click(dialog, kStart);
-    if (!WaitUntil([&] { return ControlText(dialog, kStatus) == L"Copy complete!" && IsControlEnabled(dialog, kExit); },
-                   kCopyWaitMs)) {
+    if (!WaitUntil(
+            [&] {
+                return ControlText(dialog, kStatus) == L"Copy complete!" &&
+                       IsControlEnabled(dialog, kExit);
+            },
+            kCopyWaitMs)) {
         run.Abort("copy run", "expected \"Copy complete!\" and Exit enabled; status " +
-                                  Visible(ControlText(dialog, kStatus)) + "; " + tool.Tool().StateForReport());
+                                  Visible(ControlText(dialog, kStatus)) + "; " +
+                                  tool.Tool().StateForReport());
     }
 }
 
@@ -138,7 +147,9 @@ void ExitAndEnd(ToolCase& tool, HWND dialog) {
     tool.ExpectExit(0);
 }
 
-std::string Kb(size_t bytes) { return std::string(bytes, 'k'); }
+std::string Bytes(size_t count) {
+    return std::string(count, 'b');
+}
 
 }  // namespace
 
@@ -157,7 +168,8 @@ E2E_SCENARIO(prep_wait_dialog) {
         std::wstring texts;
         for (const std::wstring& text : ChildTexts(waitDialog, L"Static")) texts += text + L"\n";
         run.Equal("wait dialog texts (one per line)",
-                  L"Preparing for file copy \u2026\n* This may take a while, depending on the computer environment.\n",
+                  L"Preparing for file copy \u2026\n* This may take a while, depending on the "
+                  L"computer environment.\n",
                   texts);
         ExitAndEnd(p.tool, mainDialog);
     });
@@ -174,16 +186,19 @@ E2E_SCENARIO(prep_main_dialog_initial) {
         const struct {
             int id;
             const wchar_t* text;
-        } controls[] = {{kStart, L"Start"}, {kExit, L"Exit"},    {kDestination, L""}, {kStatus, L"Files will be copied"},
-                        {kFileName, L""},   {kTotal, L"byte"},   {kCopied, L""},      {kPercent, L"0 %"}};
+        } controls[] = {{kStart, L"Start"},  {kExit, L"Exit"},
+                        {kDestination, L""}, {kStatus, L"Files will be copied"},
+                        {kFileName, L""},    {kTotal, L"byte"},
+                        {kCopied, L""},      {kPercent, L"0 %"}};
         for (const auto& control : controls) {
-            run.Equal("text of control " + std::to_string(control.id), control.text, ControlText(dialog, control.id));
+            run.Equal("text of control " + std::to_string(control.id), control.text,
+                      ControlText(dialog, control.id));
         }
         std::wstring statics;
         for (const std::wstring& text : ChildTexts(dialog, L"Static")) statics += text + L"\n";
         run.Equal("static texts in order (one per line)",
-                  L"Files will be copied\nDestination folder\nProcessing file\nBytes transferred / Bytes in total\n\n"
-                  L"byte\nbyte / \n\n0 %\n",
+                  L"Files will be copied\nDestination folder\nProcessing file\n"
+                  L"Bytes transferred / Bytes in total\n\nbyte\nbyte / \n\n0 %\n",
                   statics);
         run.True("Start enabled", IsControlEnabled(dialog, kStart));
         run.True("Exit enabled", IsControlEnabled(dialog, kExit));
@@ -203,14 +218,19 @@ E2E_SCENARIO(prep_messages) {
         ExpectedBox expected;
         bool ownedByMainDialog;
     };
-    auto plain = [](std::wstring text) { return Box{{SystemDefaultBoxCaption(), std::move(text), false}, true}; };
+    auto plain = [](std::wstring text) {
+        return Box{{SystemDefaultBoxCaption(), std::move(text), false}, true};
+    };
     auto failedOpen = [&](DWORD code, ExpectedBox second) {
-        return std::vector<Box>{{{L"error", SystemText(code), true}, false}, {std::move(second), true}};
+        return std::vector<Box>{{{L"error", SystemText(code), true}, false},
+                                {std::move(second), true}};
     };
     auto readError = [](const std::wstring& name) {
         return ExpectedBox{L"File read error",
-                           L"Failed to load a file to copy. \nCompare the file name written on the text and the actual "
-                           L"file name.\n\n[File name to copy written on the text]  " + name,
+                           L"Failed to load a file to copy. \nCompare the file name written on "
+                           L"the text and the actual file name.\n\n"
+                           L"[File name to copy written on the text]  " +
+                               name,
                            false};
     };
     // A missing source whose full path has exactly `length` units.
@@ -222,7 +242,8 @@ E2E_SCENARIO(prep_messages) {
             const ExpectedBox second =
                 length < 260 ? readError(name)
                              : ExpectedBox{L"Path error",
-                                           L"Exceeded the path length limit of 260 characters. \n\n[character count] " +
+                                           L"Exceeded the path length limit of 260 characters. "
+                                           L"\n\n[character count] " +
                                                std::to_wstring(path.size()) + L"\n [path]  " + path,
                                            false};
             return failedOpen(OpenFailure(path), second);
@@ -235,7 +256,10 @@ E2E_SCENARIO(prep_messages) {
     const Row rows[] = {
         {L"action 1 on a section whose key exists nowhere",
          [&](Package& p) {
-             Section absent{kAbsentKey, {L"One.dat"}, L"1", L"Product B is not installed. The update cannot continue."};
+             Section absent{kAbsentKey,
+                            {L"One.dat"},
+                            L"1",
+                            L"Product B is not installed. The update cannot continue."};
              p.tool.WriteListText(ListText({{p.key, {L"One.dat"}}, absent}));
              return std::vector<Box>{plain(absent.message)};
          }},
@@ -287,7 +311,8 @@ E2E_SCENARIO(prep_messages) {
                 const std::string stage = "box " + std::to_string(i + 1);
                 const MessageBoxView box = p.tool.AwaitMessageBox(stage);
                 HWND mainDialog = p.tool.AwaitDialog("the main dialog", &IsMainDialog);
-                p.tool.CheckBox(stage, box, boxes[i].expected, boxes[i].ownedByMainDialog ? mainDialog : nullptr);
+                p.tool.CheckBox(stage, box, boxes[i].expected,
+                                boxes[i].ownedByMainDialog ? mainDialog : nullptr);
                 run.True(stage + ": main dialog not shown", !IsWindowVisible(mainDialog));
                 p.tool.Answer(box);
             }
@@ -305,10 +330,13 @@ E2E_SCENARIO(prep_start_total) {
         const wchar_t* name;
         std::vector<size_t> sizes;  // of src\File<i>.dat, listed in this order
         const wchar_t* total;
-        const wchar_t* copied;      // files in the destination afterwards, one per line
+        const wchar_t* copied;  // files in the destination afterwards, one per line
     };
     const Row rows[] = {
-        {L"files of 1000 and 234567 bytes", {1000, 234567}, L"235,567byte", L"File0.dat\nFile1.dat\n"},
+        {L"files of 1000 and 234567 bytes",
+         {1000, 234567},
+         L"235,567byte",
+         L"File0.dat\nFile1.dat\n"},
         {L"an empty file", {0}, L"0byte", L"File0.dat\n"},
         {L"files of 999 and 1 bytes", {999, 1}, L"1,000byte", L"File0.dat\nFile1.dat\n"},
     };
@@ -318,7 +346,7 @@ E2E_SCENARIO(prep_start_total) {
             std::vector<std::wstring> files;
             for (size_t i = 0; i < row.sizes.size(); ++i) {
                 const std::wstring name = L"File" + std::to_wstring(i) + L".dat";
-                p.tool.WriteFile(L"src\\" + name, Kb(row.sizes[i]));
+                p.tool.WriteFile(L"src\\" + name, Bytes(row.sizes[i]));
                 files.push_back(name);
             }
             p.tool.WriteListText(ListText({{p.key, files}}));
@@ -331,23 +359,26 @@ E2E_SCENARIO(prep_start_total) {
             run.Equal("files in the destination", row.copied, FilesIn(p.dest));
             for (size_t i = 0; i < row.sizes.size(); ++i) {
                 const auto bytes = ReadBytes(p.dest + L"File" + std::to_wstring(i) + L".dat");
-                run.EqualNumber("size of copied file " + std::to_string(i), static_cast<long long>(row.sizes[i]),
+                run.EqualNumber("size of copied file " + std::to_string(i),
+                                static_cast<long long>(row.sizes[i]),
                                 bytes ? static_cast<long long>(bytes->size()) : -1);
             }
         });
     }
     // A source that goes away after the preparation holds the worker at its failure box: the
-    // state that Start leaves can be read while the copy runs. The list is as long as a list may be.
+    // state that Start leaves can be read while the copy runs. The list is as long as a list may
+    // be.
     run.Case(L"2048 entries, copy held by a failure after Start", [&](const std::wstring& folder) {
         Package p(run, folder);
-        p.tool.WriteFile(L"src\\One.dat", Kb(1000));
-        p.tool.WriteFile(L"src\\Two.dat", Kb(234567));
+        p.tool.WriteFile(L"src\\One.dat", Bytes(1000));
+        p.tool.WriteFile(L"src\\Two.dat", Bytes(234567));
         std::vector<std::wstring> files(2048, L"Two.dat");
         files[0] = L"One.dat";
         p.tool.WriteListText(ListText({{p.key, files}}));
         p.tool.Start();
         HWND dialog = AwaitShownMainDialog(p.tool);
-        if (!DeleteFileW(p.tool.InRoot(L"src\\Two.dat").c_str())) run.Abort("setup", "cannot remove src\\Two.dat");
+        if (!DeleteFileW(p.tool.InRoot(L"src\\Two.dat").c_str()))
+            run.Abort("setup", "cannot remove src\\Two.dat");
         Click(dialog, kStart);
         const MessageBoxView box = p.tool.AwaitMessageBox("copy of the removed source");
         run.True("Start disabled while copying", !IsControlEnabled(dialog, kStart));
@@ -405,7 +436,8 @@ E2E_SCENARIO(prep_other_commands) {
             p.tool.Start();
             HWND dialog = AwaitShownMainDialog(p.tool);
             DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(dialog, WM_COMMAND, row.command, 0, SMTO_ABORTIFHUNG, 5000, &result)) {
+            if (!SendMessageTimeoutW(dialog, WM_COMMAND, row.command, 0, SMTO_ABORTIFHUNG, 5000,
+                                     &result)) {
                 run.Abort("sending the command", "the dialog did not handle it in time");
             }
             run.True("dialog still shown", IsWindow(dialog) && IsWindowVisible(dialog));
@@ -414,7 +446,9 @@ E2E_SCENARIO(prep_other_commands) {
             run.Equal("total", L"byte", ControlText(dialog, kTotal));
             run.True("Start enabled", IsControlEnabled(dialog, kStart));
             run.True("Exit enabled", IsControlEnabled(dialog, kExit));
-            p.tool.CheckNoOtherDialog("after the command", {dialog, p.tool.AwaitDialog("the wait dialog", &IsWaitDialog)});
+            p.tool.CheckNoOtherDialog(
+                "after the command",
+                {dialog, p.tool.AwaitDialog("the wait dialog", &IsWaitDialog)});
             ExitAndEnd(p.tool, dialog);
             p.tool.ExpectOpened({});
             run.Equal("files in the destination", L"", FilesIn(p.dest));
@@ -429,12 +463,12 @@ E2E_SCENARIO(prep_registry_precedence) {
         bool userValue;
         bool userKeyOnly;  // the per-user key exists with another value only
         bool machineValue;
-        const wchar_t* expected;  // "user" or "machine"
+        bool landsPerUser;
     };
     const Row rows[] = {
-        {L"both hives: the per-user value wins", true, false, true, L"user"},
-        {L"per-machine value only", false, false, true, L"machine"},
-        {L"per-user key without the value", false, true, true, L"machine"},
+        {L"both hives: the per-user value wins", true, false, true, true},
+        {L"per-machine value only", false, false, true, false},
+        {L"per-user key without the value", false, true, true, false},
     };
     for (const Row& row : rows) {
         run.Case(row.name, [&](const std::wstring& folder) {
@@ -442,10 +476,15 @@ E2E_SCENARIO(prep_registry_precedence) {
             const std::wstring key = kKeyBase + L"Precedence";
             MakeFolders(folder + L"user");
             MakeFolders(folder + L"machine");
-            if (row.userValue) tool.Registry().SetStringInBothViews(HKEY_CURRENT_USER, key, L"INSTALLDIR", folder + L"user");
-            if (row.userKeyOnly) tool.Registry().SetStringInBothViews(HKEY_CURRENT_USER, key, L"OTHERDIR", folder + L"user");
+            if (row.userValue)
+                tool.Registry().SetStringInBothViews(HKEY_CURRENT_USER, key, L"INSTALLDIR",
+                                                     folder + L"user");
+            if (row.userKeyOnly)
+                tool.Registry().SetStringInBothViews(HKEY_CURRENT_USER, key, L"OTHERDIR",
+                                                     folder + L"user");
             if (row.machineValue) {
-                tool.Registry().SetStringInBothViews(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", folder + L"machine");
+                tool.Registry().SetStringInBothViews(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR",
+                                                     folder + L"machine");
             }
             tool.WriteFile(L"src\\One.dat", "one");
             tool.WriteListText(ListText({{key, {L"One.dat"}}}));
@@ -453,9 +492,10 @@ E2E_SCENARIO(prep_registry_precedence) {
             HWND dialog = AwaitShownMainDialog(tool);
             StartAndAwaitEnd(run, tool, dialog);
             ExitAndEnd(tool, dialog);
-            const bool user = std::wstring(row.expected) == L"user";
-            run.Equal("files in the per-user folder", user ? L"One.dat\n" : L"", FilesIn(folder + L"user\\"));
-            run.Equal("files in the per-machine folder", user ? L"" : L"One.dat\n", FilesIn(folder + L"machine\\"));
+            run.Equal("files in the per-user folder", row.landsPerUser ? L"One.dat\n" : L"",
+                      FilesIn(folder + L"user\\"));
+            run.Equal("files in the per-machine folder", row.landsPerUser ? L"" : L"One.dat\n",
+                      FilesIn(folder + L"machine\\"));
         });
     }
 }
@@ -463,7 +503,8 @@ E2E_SCENARIO(prep_registry_precedence) {
 E2E_SCENARIO(prep_registry_32bit_view) {
     // The 32-bit tool reads the per-machine key without naming a view, so it sees the 32-bit
     // view; a value present only in the 64-bit view is not found.
-    RequireProductMachine(run, kMachineI386, "the registry views differ only for the 32-bit product");
+    RequireProductMachine(run, kMachineI386,
+                          "the registry views differ only for the 32-bit product");
     struct Row {
         const wchar_t* name;
         RegistryView view;
@@ -478,7 +519,8 @@ E2E_SCENARIO(prep_registry_32bit_view) {
             ToolCase tool(run, folder);
             const std::wstring key = kKeyBase + L"MachineView";
             MakeFolders(folder + L"dest");
-            tool.Registry().SetString(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", folder + L"dest", row.view);
+            tool.Registry().SetString(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", folder + L"dest",
+                                      row.view);
             tool.WriteFile(L"src\\One.dat", "one");
             tool.WriteListText(ListText({{key, {L"One.dat"}, L"1", L"Not found per machine"}}));
             tool.Start();
@@ -486,7 +528,8 @@ E2E_SCENARIO(prep_registry_32bit_view) {
                 ExitAndEnd(tool, AwaitShownMainDialog(tool));
             } else {
                 const MessageBoxView box = tool.AwaitMessageBox("lookup");
-                tool.CheckBox("lookup", box, {SystemDefaultBoxCaption(), L"Not found per machine", false},
+                tool.CheckBox("lookup", box,
+                              {SystemDefaultBoxCaption(), L"Not found per machine", false},
                               tool.AwaitDialog("the main dialog", &IsMainDialog));
                 tool.Answer(box);
                 tool.ExpectExit(0);
