@@ -6,36 +6,25 @@
 
 #include <string>
 
-namespace {
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, result.data(), bytes, nullptr, nullptr);
-    return result;
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments || count < 2) return 2;
     std::wstring line;
-    for (int i = 2; i < count; ++i) {
-        if (i > 2) line += L'\t';
-        line += arguments[i];
-    }
-    const std::string bytes = Utf8(line) + "\n";
+    for (int i = 2; i < count; ++i) line += (i > 2 ? L"\t" : L"") + std::wstring(arguments[i]);
+    line += L"\n";
+    std::string bytes(line.size() * 3, '\0');  // UTF-8 needs at most 3 bytes per UTF-16 unit
+    bytes.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                     bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                     nullptr));
     // Appending writes go to the end as one piece, also when two recorders run at once.
-    HANDLE log = CreateFileW(arguments[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE log = CreateFileW(arguments[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     LocalFree(arguments);
     if (log == INVALID_HANDLE_VALUE) return 1;
     DWORD written = 0;
-    const BOOL ok = WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const BOOL ok =
+        WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(log);
     return ok ? 0 : 1;
 }

@@ -7,10 +7,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "DebugStringTrap.h"
-#include "UniqueHandle.h"
+#include "Files.h"
 
 class DebuggedTool {
 public:
@@ -25,17 +23,10 @@ public:
     bool HasExited() const;
     // The exit code once the process has ended within the time; none otherwise.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs);
-    void Terminate();
-
-    // The debugger output as it arrived: every string of OUTPUT_DEBUG_STRING_EVENT in order,
-    // joined. Wine hands over OutputDebugStringW text in the ANSI code page.
+    // The debugger output as it arrived: every OUTPUT_DEBUG_STRING_EVENT text in order, joined.
+    // Wine hands over OutputDebugStringW text in the ANSI code page.
     std::wstring DebugOutput() const;
-    // The same output in UTF-16 as the program passed it to OutputDebugStringW, when the trap on
-    // that function could be set in this process (see DebugStringTrap); none otherwise.
-    std::optional<std::wstring> WideDebugOutput() const;
-    // An unhandled exception that ended the process, for reports; none when it ended normally.
-    std::optional<DWORD> CrashCode() const;
-    // One line about the process for failure reports: running, exit code or crash.
+    // One line about the process for failure reports: running, exit code or crash, output so far.
     std::string StateForReport() const;
 
 private:
@@ -58,7 +49,5 @@ private:
     DWORD exitCode_ = 0;
     std::optional<DWORD> crashCode_;
     std::wstring debugOutput_;
-    std::wstring wideDebugOutput_;
-    DebugStringTrap trap_;
     bool initialBreakpointSeen_ = false;
 };

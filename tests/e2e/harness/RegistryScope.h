@@ -5,6 +5,7 @@
 // HKLM\Software through the 32-bit view (Wow6432Node), a 64-bit one through the 64-bit view.
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,36 +19,23 @@ public:
     RegistryScope& operator=(const RegistryScope&) = delete;
     ~RegistryScope();
 
-    // Sets a REG_SZ value (an empty name is the key's default value); throws on failure.
-    void SetString(HKEY root, const std::wstring& subKey, const std::wstring& name, const std::wstring& data,
-                   RegistryView view);
-    // Sets the value in both views; where the views share the key, it is the same value.
-    void SetStringInBothViews(HKEY root, const std::wstring& subKey, const std::wstring& name,
-                              const std::wstring& data);
+    // Sets a REG_SZ value (an empty name is the key's default value) in each view given; where
+    // the views share the key, it is the same value. Throws on failure.
+    void SetString(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                   const std::wstring& data,
+                   std::initializer_list<RegistryView> views = {RegistryView::Bits64,
+                                                                RegistryView::Bits32});
 
 private:
-    struct SavedValue {
+    // A value as it was, or (createdKey) the highest key along a path that did not exist.
+    struct Saved {
         HKEY root;
         std::wstring subKey;
         std::wstring name;
-        RegistryView view;
+        REGSAM view;
+        bool createdKey;
         std::optional<std::vector<BYTE>> data;  // none: the value did not exist
         DWORD type;
     };
-    struct CreatedKey {
-        HKEY root;
-        std::wstring subKey;  // the highest key that did not exist before
-        RegistryView view;
-    };
-
-    void Remember(HKEY root, const std::wstring& subKey, const std::wstring& name, RegistryView view);
-    static void Write(HKEY root, const std::wstring& subKey, const std::wstring& name, const std::wstring& data,
-                      RegistryView view);
-
-    std::vector<SavedValue> saved_;
-    std::vector<CreatedKey> created_;
+    std::vector<Saved> saved_;
 };
-
-// Reads a REG_SZ value; none when the key or the value is missing.
-std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& name,
-                                               RegistryView view);

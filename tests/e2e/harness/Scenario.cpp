@@ -1,10 +1,10 @@
 #include "Scenario.h"
 
-#include "Files.h"
-#include "TextForm.h"
-
 #include <cstdio>
 #include <exception>
+
+#include "Files.h"
+#include "TextForm.h"
 
 namespace {
 
@@ -19,6 +19,13 @@ void Print(std::string_view text) {
     std::fflush(stdout);
 }
 
+std::string FirstDifference(std::wstring_view expected, std::wstring_view actual) {
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+    return "first difference at unit " + std::to_string(at) + " (lengths " +
+           std::to_string(expected.size()) + " and " + std::to_string(actual.size()) + ")";
+}
+
 }  // namespace
 
 bool RegisterScenario(const char* name, ScenarioFunction function) {
@@ -26,9 +33,9 @@ bool RegisterScenario(const char* name, ScenarioFunction function) {
     return true;
 }
 
-const std::vector<ScenarioEntry>& RegisteredScenarios() { return Registry(); }
-
-ScenarioRun::ScenarioRun(ScenarioContext context) : context_(std::move(context)) {}
+const std::vector<ScenarioEntry>& RegisteredScenarios() {
+    return Registry();
+}
 
 void ScenarioRun::Case(std::wstring_view name,
                        const std::function<void(const std::wstring& caseFolder)>& body) {
@@ -42,8 +49,6 @@ void ScenarioRun::Case(std::wstring_view name,
         body(folder);
     } catch (const CaseAborted&) {
         // Already reported.
-    } catch (const ScenarioSkipped&) {
-        throw;
     } catch (const std::exception& error) {
         Fail("unexpected error in the driver", error.what());
     }
@@ -55,10 +60,11 @@ void ScenarioRun::Case(std::wstring_view name,
     currentCase_.clear();
 }
 
-bool ScenarioRun::Equal(std::string_view what, std::wstring_view expected, std::wstring_view actual) {
+bool ScenarioRun::Equal(std::string_view what, std::wstring_view expected,
+                        std::wstring_view actual) {
     if (expected == actual) return true;
-    Fail(what, "\n      expected: " + Visible(expected) + "\n      actual:   " + Visible(actual) + "\n      " +
-                   FirstDifference(expected, actual));
+    Fail(what, "\n      expected: " + Visible(expected) + "\n      actual:   " + Visible(actual) +
+                   "\n      " + FirstDifference(expected, actual));
     return false;
 }
 
@@ -77,11 +83,7 @@ void ScenarioRun::Fail(std::string_view what, std::string_view detail) {
     ++failures_;
     std::string line = "FAIL";
     if (!currentCase_.empty()) line += " [" + ToUtf8(currentCase_) + "]";
-    line += " ";
-    line += what;
-    line += ": ";
-    line += detail;
-    Print(line);
+    Print(line + " " + std::string(what) + ": " + std::string(detail));
 }
 
 void ScenarioRun::Abort(std::string_view what, std::string_view detail) {
@@ -89,6 +91,6 @@ void ScenarioRun::Abort(std::string_view what, std::string_view detail) {
     throw CaseAborted{};
 }
 
-void ScenarioRun::Skip(std::string_view reason) { throw ScenarioSkipped{std::string(reason)}; }
-
-void ScenarioRun::Note(std::string_view text) { Print("    " + std::string(text)); }
+void ScenarioRun::Note(std::string_view text) {
+    Print("    " + std::string(text));
+}

@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cwchar>
 
 namespace {
 
 std::string Narrow(UINT codePage, std::wstring_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(codePage, 0, text.data(), size, result.data(), bytes, nullptr, nullptr);
     return result;
@@ -24,91 +25,59 @@ std::wstring Widen(UINT codePage, std::string_view bytes) {
     return result;
 }
 
-std::string Utf16Bytes(std::wstring_view text, bool withSignature, bool bigEndian) {
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+    return Narrow(CP_UTF8, text);
+}
+std::wstring FromUtf8(std::string_view text) {
+    return Widen(CP_UTF8, text);
+}
+std::string ToAnsi(std::wstring_view text) {
+    return Narrow(CP_ACP, text);
+}
+std::wstring FromAnsi(std::string_view bytes) {
+    return Widen(CP_ACP, bytes);
+}
+
+bool FitsAnsiCodePage(std::wstring_view text) {
+    if (text.empty()) return true;
+    BOOL usedDefault = FALSE;
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                            static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
+    return bytes > 0 && !usedDefault && FromAnsi(ToAnsi(text)) == text;
+}
+
+std::string Utf16Bytes(std::wstring_view text, bool bigEndian, bool withSignature) {
     std::string bytes;
     auto put = [&](unsigned unit) {
-        const char low = static_cast<char>(unit & 0xFF);
-        const char high = static_cast<char>((unit >> 8) & 0xFF);
-        bytes.push_back(bigEndian ? high : low);
-        bytes.push_back(bigEndian ? low : high);
+        bytes.push_back(static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF));
+        bytes.push_back(static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8));
     };
     if (withSignature) put(0xFEFF);
     for (wchar_t unit : text) put(static_cast<unsigned>(unit));
     return bytes;
 }
 
-std::string Describe(wchar_t unit) {
-    char buffer[48];
-    if (unit >= 0x20 && unit < 0x7F) {
-        std::snprintf(buffer, sizeof buffer, "U+%04X '%c'", static_cast<unsigned>(unit), static_cast<char>(unit));
-        return buffer;
-    }
-    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(unit));
-    return buffer;
-}
-
-}  // namespace
-
-std::string ToUtf8(std::wstring_view text) { return Narrow(CP_UTF8, text); }
-std::wstring FromUtf8(std::string_view text) { return Widen(CP_UTF8, text); }
-std::string ToAnsi(std::wstring_view text) { return Narrow(CP_ACP, text); }
-std::wstring FromAnsi(std::string_view bytes) { return Widen(CP_ACP, bytes); }
-
-bool FitsAnsiCodePage(std::wstring_view text) {
-    if (text.empty()) return true;
-    BOOL usedDefault = FALSE;
-    const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0,
-                                          nullptr, &usedDefault);
-    return bytes > 0 && !usedDefault && FromAnsi(ToAnsi(text)) == text;
-}
-
-std::wstring ThroughAnsiCodePage(std::wstring_view text) { return FromAnsi(ToAnsi(text)); }
-
-std::string Utf16LeBytes(std::wstring_view text, bool withSignature) {
-    return Utf16Bytes(text, withSignature, false);
-}
-
-std::string Utf16BeBytes(std::wstring_view text, bool withSignature) {
-    return Utf16Bytes(text, withSignature, true);
-}
-
 std::string Visible(std::wstring_view text) {
     std::wstring escaped = L"\"";
     for (wchar_t unit : text) {
         switch (unit) {
-        case L'\r': escaped += L"\\r"; break;
-        case L'\n': escaped += L"\\n"; break;
-        case L'\t': escaped += L"\\t"; break;
-        case L'\\': escaped += L"\\\\"; break;
-        case L'"': escaped += L"\\\""; break;
-        default:
-            if (unit < 0x20 || unit == 0x7F) {
-                wchar_t hex[8];
-                std::swprintf(hex, 8, L"\\x%02X", static_cast<unsigned>(unit));
-                escaped += hex;
-            } else {
-                escaped += unit;
-            }
+            case L'\r': escaped += L"\\r"; break;
+            case L'\n': escaped += L"\\n"; break;
+            case L'\t': escaped += L"\\t"; break;
+            case L'\\': escaped += L"\\\\"; break;
+            case L'"': escaped += L"\\\""; break;
+            default:
+                if (unit < 0x20 || unit == 0x7F) {
+                    wchar_t hex[8];
+                    std::swprintf(hex, 8, L"\\x%02X", static_cast<unsigned>(unit));
+                    escaped += hex;
+                } else {
+                    escaped += unit;
+                }
         }
     }
-    escaped += L'"';
-    return ToUtf8(escaped);
-}
-
-std::string FirstDifference(std::wstring_view expected, std::wstring_view actual) {
-    size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
-    char buffer[160];
-    if (at < expected.size() && at < actual.size()) {
-        std::snprintf(buffer, sizeof buffer, "first difference at unit %zu: expected %s, actual %s", at,
-                      Describe(expected[at]).c_str(), Describe(actual[at]).c_str());
-    } else if (at < expected.size()) {
-        std::snprintf(buffer, sizeof buffer, "actual ends at unit %zu; expected goes on with %s", at,
-                      Describe(expected[at]).c_str());
-    } else {
-        std::snprintf(buffer, sizeof buffer, "expected ends at unit %zu; actual goes on with %s", at,
-                      Describe(actual[at]).c_str());
-    }
-    return buffer;
+    return ToUtf8(escaped + L"\"");
 }

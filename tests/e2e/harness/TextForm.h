@@ -6,22 +6,13 @@
 
 std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);
-
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 // True when every character of the text has a form in the ANSI code page.
 bool FitsAnsiCodePage(std::wstring_view text);
-// The text as it reads after a trip through the ANSI code page and back: characters outside
-// the code page come back as the code page's default character (or a best-fit neighbour).
-std::wstring ThroughAnsiCodePage(std::wstring_view text);
+// Raw bytes of a text in UTF-16, little or big endian, with or without the byte-order mark.
+std::string Utf16Bytes(std::wstring_view text, bool bigEndian, bool withSignature);
 
-// Raw bytes of a text in UTF-16 little or big endian, with or without the byte-order mark.
-std::string Utf16LeBytes(std::wstring_view text, bool withSignature);
-std::string Utf16BeBytes(std::wstring_view text, bool withSignature);
-
-// A one-line, unambiguous form for reports: the text quoted, control characters and the
-// backslash escaped (\r \n \t \\ \xNN), everything else as it is.
+// A one-line, unambiguous form for reports: the text quoted, control characters, the quote and
+// the backslash escaped (\r \n \t \" \\ \xNN), everything else as it is.
 std::string Visible(std::wstring_view text);
-
-// "first difference at unit N: expected U+XXXX 'c', actual U+YYYY 'd'" (or about the length).
-std::string FirstDifference(std::wstring_view expected, std::wstring_view actual);

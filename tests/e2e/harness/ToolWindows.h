@@ -15,8 +15,9 @@ std::vector<HWND> DialogsOf(DWORD processId);
 std::wstring WindowText(HWND window);
 std::wstring ControlText(HWND dialog, int controlId);
 bool IsControlEnabled(HWND dialog, int controlId);
-// The texts of the dialog's child windows of one class ("Static", "Button"...), in child order.
-std::vector<std::wstring> ChildTexts(HWND dialog, const wchar_t* className);
+// The texts of the dialog's child windows of one class ("Static"...), in child order, each
+// followed by a line feed.
+std::wstring ChildTexts(HWND dialog, const wchar_t* className);
 
 // A message box has the icon control 1088 (Wine creates it even for a box without icon) and
 // the text control 0xFFFF.
