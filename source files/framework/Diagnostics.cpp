@@ -18,13 +18,8 @@ WString SystemTextOrNull(const WString* systemText) {
     return systemText != nullptr ? *systemText : WString(u"(null)");
 }
 
-WString Decimal(int value) {
-    std::string digits = std::to_string(value);
-    return WString(digits.begin(), digits.end());
-}
-
 WString LocationLine(int line, const WString& source) {
-    return u"[" + Decimal(line) + u" line] " + source + u"\n";
+    return u"[" + DecimalText(line) + u" line] " + source + u"\n";
 }
 }  // namespace
 

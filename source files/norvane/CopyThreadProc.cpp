@@ -1,13 +1,12 @@
 #include "norvane/CopyThreadProc.h"
 
-#include <algorithm>
-
 #include "app/AppState.h"
 #include "framework/Diagnostics.h"
 #include "norvane/CopyProgress.h"
 #include "norvane/DisplayName.h"
 #include "norvane/SafeCopy.h"
 #include "paths/MakeFolderTree.h"
+#include "paths/PathServices.h"
 #include "platform/SystemServices.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
@@ -27,7 +26,7 @@ void MakeNormal(const WString& path) {
 
 WString FolderOf(const WString& path) {
     WChar buffer[kPathUnits] = {};
-    std::copy_n(path.begin(), std::min(path.size(), size_t{kPathUnits - 1}), buffer);
+    CopyToPathBuffer(buffer, path);
     System().RemoveFileSpec(buffer);
     return WString(buffer);
 }

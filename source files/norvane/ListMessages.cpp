@@ -1,7 +1,5 @@
 #include "norvane/ListMessages.h"
 
-#include <string>
-
 #include "framework/Diagnostics.h"
 #include "platform/SystemServices.h"
 
@@ -13,15 +11,10 @@ namespace {
 // Paths from here on no longer fit the system's MAX_PATH buffers.
 constexpr size_t kPathLengthLimit = 260;
 
-WString Decimal(size_t value) {
-    std::string digits = std::to_string(value);
-    return WString(digits.begin(), digits.end());
-}
-
 WString PathLengthText(const WString& sourcePath) {
     return u"Exceeded the path length limit of 260 characters. \n\n"
            u"[character count] " +
-           Decimal(sourcePath.size()) + u"\n [path]  " + sourcePath;
+           DecimalText(static_cast<int64_t>(sourcePath.size())) + u"\n [path]  " + sourcePath;
 }
 
 WString FileReadText(const WString& fileName) {

@@ -1,7 +1,6 @@
 #include "text/CTextLine.h"
 
 #include <cstring>
-#include <string>
 
 #include "platform/SystemServices.h"
 
@@ -13,10 +12,8 @@ constexpr WChar kCr = u'\r';
 
 // The developer's note that a line was cut: "line %d has too many characters".
 void ReportOverlongLine(uint32_t lineNumber) {
-    const std::string digits = std::to_string(static_cast<int>(lineNumber));
-    WString message = u"[CTextLine::SetLine]";
-    message.append(digits.begin(), digits.end());
-    message += u"行目の文字数が多すぎます。\r\n";
+    WString message = u"[CTextLine::SetLine]" + DecimalText(static_cast<int>(lineNumber)) +
+                      u"行目の文字数が多すぎます。\r\n";
     System().DebugOutput(message);
 }
 
