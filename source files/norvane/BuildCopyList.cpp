@@ -50,8 +50,12 @@ bool BuildCopyList(AppState& state, CTextLine& text, WindowHandle mainDialog) {
     do {
         text.NextItem();
         const WString item(text.ItemText());
-        // A line that begins with a separator ends the preparation without a message.
-        if (item.empty()) return false;
+        // A line that begins with a separator has no first item: the preparation cannot tell
+        // what it is meant to be, so it ends here and says where.
+        if (item.empty()) {
+            ShowListMessage(state, LineBeginsWithSeparatorText(text.LineIndex() + 1));
+            return false;
+        }
 
         if (item == kSectionHeader) {
             switch (ReadSection(state, text, section)) {

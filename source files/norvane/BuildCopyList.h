@@ -7,8 +7,8 @@
 
 class CTextLine;
 
-// True when CopyList holds at least one entry. False when a problem was shown to the user, or
-// when a line began with a separator (then without a message); the caller ends the dialog.
+// True when CopyList holds at least one entry. False when a problem was shown to the user; the
+// caller ends the dialog.
 // The progress bar's range is the dialog's business and is not touched here.
 bool BuildCopyList(AppState& state, CTextLine& text, WindowHandle mainDialog);
 

@@ -7,6 +7,8 @@
 #include "text/Tokenizer.h"
 
 namespace {
+constexpr size_t kLongestOpenablePath = 260;
+
 // Widens with the ANSI code page, as the item was narrowed with it.
 std::optional<WString> Widen(const char* ansi) {
     if (ansi == nullptr) {
@@ -41,5 +43,11 @@ std::optional<WString> LaunchTarget(const WString& rootFolder, const char* ansiI
     if (document.empty()) {
         return std::nullopt;
     }
-    return rootFolder + document;
+    // No document path of that length can be opened; the shell would be handed a path longer
+    // than its buffers (and some versions of it fail on one hard).
+    WString target = rootFolder + document;
+    if (target.size() >= kLongestOpenablePath) {
+        return std::nullopt;
+    }
+    return target;
 }

@@ -7,6 +7,7 @@
 
 // `ansiItem` is the launch line's first item in the ANSI code page (null when empty);
 // `ansiComplete` says whether that form holds the whole item. Returns the path to open, or
-// nothing when the item names no document or cannot be read in full.
+// nothing when the item names no document, cannot be read in full, or makes a path of 260
+// units or more.
 std::optional<WString> LaunchTarget(const WString& rootFolder, const char* ansiItem,
                                     bool ansiComplete);

@@ -25,6 +25,10 @@ WString FileReadText(const WString& fileName) {
 }
 }  // namespace
 
+WString LineBeginsWithSeparatorText(uint32_t lineNumber) {
+    return u"Line " + DecimalText(lineNumber) + u" of 'Update.up' begins with a separator.";
+}
+
 void ShowListMessage(const AppState& state, const WString& text, const WChar* caption) {
     System().ShowMessage(state.mainDialog, text, caption, kMbTopmost);
 }

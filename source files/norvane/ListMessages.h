@@ -8,6 +8,9 @@ extern const WChar kNoFileToCopyText[];      // "There is no file to copy."
 extern const WChar kDirectoryNotValidText[];  // "Directory setting is not valid."
 extern const WChar kTooManyFilesText[];       // "Exceeded the maximum number of files for copy."
 
+// "Line 12 of 'Update.up' begins with a separator.", with the line counted in the file.
+WString LineBeginsWithSeparatorText(uint32_t lineNumber);
+
 void ShowListMessage(const AppState& state, const WString& text, const WChar* caption = nullptr);
 
 // After a listed source could not be opened: the system's text for the failure's code, then why

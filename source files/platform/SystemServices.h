@@ -52,6 +52,10 @@ public:
     // Opens for reading with shared reading only, existing files only; closes again at once.
     virtual OpenForReadResult ProbeOpenForRead(const WString& path) = 0;
 
+    // The full path of a path of any length, "." and ".." resolved and "/" read as "\", as
+    // GetFullPathNameW gives it; nullopt when the system cannot give one.
+    virtual std::optional<WString> FullPath(const WString& path) = 0;
+
     // Path text services with the shell's rules (PathIsRelativeW and friends).
     virtual bool IsRelativePath(const WString& path) = 0;
     virtual int DriveNumber(const WString& path) = 0;

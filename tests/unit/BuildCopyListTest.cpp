@@ -244,8 +244,9 @@ const ListCase kListCases[] = {
      {SystemText(kErrorFileNotFound), FileReadError("[SetParamter] ")}},
     {"BlanksBeforeACommentStayInTheName", {Section("A"), {"gone.bin   // old name"}}, false,
      {"gone.bin   "}, 0, {SystemText(kErrorFileNotFound), FileReadError("gone.bin   ")}},
-    {"LineBeginningWithATabEndsWithoutMessage", {Section("A"), {"one.bin", "\ttwo.bin", "x"}},
-     false, {"one.bin"}, 10},
+    {"LineBeginningWithATabEndsNamingItsLine",
+     {Section("A"), {"one.bin", "// comment lines count", "\ttwo.bin", "x"}}, false,
+     {"one.bin"}, 10, {Plain("Line 10 of 'Update.up' begins with a separator.")}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, ListBuilding, ::testing::ValuesIn(kListCases),

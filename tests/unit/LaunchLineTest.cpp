@@ -44,6 +44,14 @@ TEST(LaunchLine, AnItemWhoseAnsiFormIsIncompleteOpensNothing) {
     EXPECT_FALSE(LaunchTarget(u"C:\\", "[x]cut-off-na", false));
 }
 
+TEST(LaunchLine, APathOf260UnitsOrMoreOpensNothing) {
+    const WString root = u"D:\\Tool\\";  // 8 units
+    for (const size_t length : {259u, 260u, 1000u}) {
+        const std::string item = "[x]" + std::string(length - root.size(), 'd');
+        EXPECT_EQ(LaunchTarget(root, item.c_str(), true).has_value(), length < 260) << length;
+    }
+}
+
 TEST(LaunchLine, EmptyRootFolderOpensRelativeToTheCurrentFolder) {
     EXPECT_EQ(LaunchTarget(WString(), "[x]Readme.txt", true), WString(u"Readme.txt"));
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "norvane/TemporaryPath.h"
 #include "paths/PathServices.h"
 #include "support/RecordingServices.h"
 #include "support/TempFolder.h"
@@ -98,5 +99,27 @@ TEST(PathText, SplitPathTakesDriveFolderNameAndExtension) {
         EXPECT_EQ(WString(parts.drive) + u"|" + parts.folder + u"|" + parts.name + u"|" +
                       parts.extension,
                   c.parts);
+    }
+}
+
+// A destination that fits the system's path limit must be copyable: the temporary beside it
+// either fits too or takes the "\\?\" form, which has no limit and takes only a full path.
+TEST(TemporaryPath, FitsTheLimitOrTakesTheLongForm) {
+    const struct {
+        size_t folderUnits;
+        WString fileName;
+        bool longForm;
+    } cases[] = {
+        {100, u"a.dll", false},
+        {242, u"a.dll", false},  // the temporary's path has 259 units
+        {243, u"a.dll", true},
+        {254, u"a.dll", true},   // the destination has 259 units
+        {243, u"sub/../a.dll", true},
+    };
+    for (const auto& c : cases) {
+        const WString folder = u"C:\\" + Units(c.folderUnits - 4, u'f') + u"\\";
+        const WString temporary = TemporaryPathFor(folder + c.fileName);
+        EXPECT_EQ(temporary, (c.longForm ? u"\\\\?\\" : u"") + folder + kTemporaryName)
+            << c.folderUnits << " " << Narrow(c.fileName);
     }
 }

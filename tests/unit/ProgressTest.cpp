@@ -36,6 +36,8 @@ TEST(Progress, PercentDividesFirstTruncatesAndShowsTheLow32BitsSigned) {
         uint64_t copied, total, percent;
     } cases[] = {
         {29, 100, 28},  // 29 / 100 * 100 lies just below 29 in double precision
+        {58, 200, 28},  // the same below 29; multiplying first would give 29
+        {59, 200, 29},
         {2, 3, 66},     {6 * kGiB, 6 * kGiB, 100},
         {5, 0, 0},      {UINT64_MAX, 1, 0},  // not finite; does not fit in 64 bits
     };

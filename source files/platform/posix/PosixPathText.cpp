@@ -1,4 +1,5 @@
 // The shell's path text rules (PathIsRelativeW, PathAppendW, ...) for native builds.
+#include <algorithm>
 #include <vector>
 
 #include "app/AppState.h"
@@ -50,6 +51,14 @@ WString Canonical(const WString& path) {
     return out;
 }
 }  // namespace
+
+std::optional<WString> PosixServices::FullPath(const WString& path) {
+    // Only drive-letter paths are full here: there is no current folder to resolve others from.
+    WString text = path;
+    std::replace(text.begin(), text.end(), u'/', u'\\');
+    if (text.size() < 3 || text[1] != u':' || text[2] != u'\\') return std::nullopt;
+    return Canonical(text);
+}
 
 bool PosixServices::IsRelativePath(const WString& path) {
     if (!path.empty() && path[0] == u'\\') return false;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <string>
+
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 
@@ -49,6 +51,21 @@ OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
         result.size = static_cast<uint64_t>(size.QuadPart);
     }
     return result;
+}
+
+std::optional<WString> Win32Services::FullPath(const WString& path) {
+    // Asked once for the room it needs: the full path may be longer than MAX_PATH.
+    DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return std::nullopt;
+    }
+    std::wstring buffer(needed, L'\0');
+    DWORD length = ::GetFullPathNameW(AsWide(path), needed, buffer.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return std::nullopt;
+    }
+    buffer.resize(length);
+    return FromWide(buffer.c_str());
 }
 
 bool Win32Services::IsRelativePath(const WString& path) {

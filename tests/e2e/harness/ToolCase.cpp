@@ -245,8 +245,8 @@ bool ToolCase::AwaitRunEnd(HWND dialog, DWORD timeoutMs, bool mayClose) {
         const bool ended = tool.HasExited();
         if (!IsWindow(dialog) && mayClose) return false;
         // The worker ends its run by setting the status, then enabling Exit.
-        if (IsWindow(dialog) && ControlText(dialog, kStatus) == kComplete &&
-            IsControlEnabled(dialog, kExit)) {
+        const std::wstring status = IsWindow(dialog) ? ControlText(dialog, kStatus) : L"";
+        if ((status == kComplete || status == kStopped) && IsControlEnabled(dialog, kExit)) {
             return true;
         }
         for (HWND window : DialogsOf(tool.ProcessId())) {
@@ -256,7 +256,7 @@ bool ToolCase::AwaitRunEnd(HWND dialog, DWORD timeoutMs, bool mayClose) {
                                    Visible(box.caption) + ": " + Visible(box.text));
         }
         if (ended || !IsWindow(dialog) || GetTickCount64() >= deadline) {
-            AbortWithState("copy", "expected the status \"Copy complete!\" and Exit enabled");
+            AbortWithState("copy", "expected the run's end in the status line and Exit enabled");
         }
         Sleep(10);
     }

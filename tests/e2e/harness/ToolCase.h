@@ -24,6 +24,7 @@ inline constexpr int kDestination = 1047, kBar = 1048, kStart = 1049, kExit = 10
 // The name of the single-instance guard's kernel object.
 inline constexpr wchar_t kInstanceMarker[] = L"__Norvane_Class__";
 inline constexpr wchar_t kComplete[] = L"Copy complete!";
+inline constexpr wchar_t kStopped[] = L"Copy stopped.";
 inline constexpr wchar_t kCopying[] = L"Copying \u2026";
 inline constexpr DWORD kWindowWaitMs = 15000;
 
@@ -121,8 +122,8 @@ public:
     // Checks that no dialog of the tool other than those given exists (visible or hidden).
     void CheckNoOtherDialog(std::string_view stage, const std::vector<HWND>& allowed);
     void CheckDisplay(const std::string& stage, HWND dialog, const Display& expected);
-    // Waits until the status line reads "Copy complete!" and Exit is enabled; ends the case when
-    // a box shows first.
+    // Waits until the status line tells the run's end ("Copy complete!", or "Copy stopped." after
+    // a failure) and Exit is enabled; ends the case when a box shows first.
     // With mayClose, returns false when the main dialog is gone instead.
     bool AwaitRunEnd(HWND dialog, DWORD timeoutMs = kWindowWaitMs, bool mayClose = false);
     // Waits for the end of the tool and checks its exit code (a crash gives another).

@@ -51,15 +51,15 @@ void ExpectNoTemporary(ScenarioRun& run, const ToolCase& tool) {
     }
 }
 
-// The dialog at the end of a run that stopped at `entry`, the last one copied or the one failed.
+// The dialog at the end of a run that ended at `entry`, the last one copied or the one failed.
 Display Ended(const ToolCase& tool, const Entry& entry, const std::wstring& total,
-              const std::wstring& copied, const wchar_t* percent, long long bar) {
+              const std::wstring& copied, const wchar_t* percent, long long bar,
+              const wchar_t* status = kComplete) {
     // The file is shown without its folder and its last extension.
     std::wstring name = entry.file->name.substr(entry.file->name.find_last_of(L'\\') + 1);
     name = name.substr(0, name.find_last_of(L'.'));
-    return {
-        kComplete, tool.Install(*entry.product), name, total + L"byte", copied, percent, bar, false,
-        true};
+    return {status, tool.Install(*entry.product), name, total + L"byte", copied, percent, bar,
+            false, true};
 }
 
 // Starts the tool, waits for the main dialog, lets `beforeStart` act while it waits, presses Start.
@@ -152,9 +152,9 @@ E2E_SCENARIO(copy_package_complete) {
 
 E2E_SCENARIO(copy_stops_at_failure) {
     // The second of four entries fails when Start comes to it: the run stops with a box, the
-    // first entry stays copied, the later ones (in its product and the next) are not copied, a
-    // file already where the failed one goes stays as it was, no temporary file is left, and Exit
-    // opens "Report.txt". A source that cannot be read any more shows the system's report, also
+    // status line says so, the first entry stays copied, the later ones (in its product and the
+    // next) are not copied, a file already where the failed one goes stays as it was, its
+    // attributes included, no temporary file is left, and Exit opens "Report.txt". A source that cannot be read any more shows the system's report, also
     // on the debugger output; a file where a folder must be shows "Failed to make directory.".
     struct Row {
         const wchar_t* name;
@@ -181,6 +181,14 @@ E2E_SCENARIO(copy_stops_at_failure) {
              tool.HoldOpen(source, GENERIC_READ, 0);
              return true;
          }},
+        // A running exe or dll of the product holds its file so; found before anything is copied.
+        {L"destination held open by another program", L"sub\\held.dll", L"B\\sub\\held.dll", true,
+         ERROR_SHARING_VIOLATION,
+         [](ToolCase& tool, const std::wstring&) {
+             tool.HoldOpen(tool.Folder() + L"install\\B\\sub\\held.dll", GENERIC_READ,
+                           FILE_SHARE_READ);
+             return true;
+         }},
         {L"a file where the first folder must be", L"Data\\file.bin", L"B\\Data", true, 0, nullptr},
         {L"a file where a deeper folder must be", L"Data\\Deep\\file.bin", L"B\\Data\\Deep", true,
          0, nullptr},
@@ -193,8 +201,11 @@ E2E_SCENARIO(copy_stops_at_failure) {
                 {{L"A", PerUser, {{L"first.bin", 1500}}},
                  {L"B", PerMachine, {{row.second, 2000}, {L"later.bin", 700}}, row.bInstalled},
                  {L"C", PerUser, {{L"c.bin", 300}}}});
+            // Protected, so a failure that gave its attributes away would show.
             const std::wstring kept = folder + L"install\\" + row.kept;
             WriteBytes(kept, "a file already there");
+            SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+            const DWORD keptAttributes = GetFileAttributesW(kept.c_str());
             const DWORD normal = NormalAttributes(tool);
             const auto& entries = tool.Entries();
             HWND dialog = StartCopy(tool, [&] {
@@ -216,7 +227,8 @@ E2E_SCENARIO(copy_stops_at_failure) {
                 tool.CheckBox("copy failure", box,
                               {L"File transfer error", L"Failed to make directory."}, dialog);
             }
-            const Display stopped = Ended(tool, entries[1], L"4,500", L"1,500", L" 33 %", 33);
+            const Display stopped =
+                Ended(tool, entries[1], L"4,500", L"1,500", L" 33 %", 33, kStopped);
             Display whileBox = stopped;
             whileBox.status = kCopying;
             whileBox.exitEnabled = false;
@@ -226,6 +238,8 @@ E2E_SCENARIO(copy_stops_at_failure) {
             tool.CheckDisplay("after the failure", dialog, stopped);
 
             ExpectBytes(run, kept, "a file already there");
+            run.EqualNumber(ToUtf8(kept) + ": attributes", keptAttributes,
+                            GetFileAttributesW(kept.c_str()));
             ExpectCopied(run, tool, entries[0], normal);
             for (size_t i = 2; i < entries.size(); ++i) {
                 run.True(ToUtf8(tool.Destination(entries[i])) + ": copied",
@@ -283,6 +297,66 @@ E2E_SCENARIO(copy_close_during_copy) {
             tool.ExpectOpened({});
             for (const Entry& entry : tool.Entries()) ExpectCopied(run, tool, entry, normal);
             ExpectNoTemporary(run, tool);
+        });
+    }
+}
+
+E2E_SCENARIO(copy_destination_path_length) {
+    // No copy can write a destination path of 260 units or more: the run stops with the system's
+    // text for a name too long, before any folder is made for it. A destination just under the
+    // limit, a short name in a long folder, is copied over the file there, although the
+    // temporary copy's name is longer than the file's.
+    struct Row {
+        const wchar_t* name;
+        std::wstring file;
+        size_t destinationUnits;
+    };
+    const Row rows[] = {
+        {L"destination of 300 units", L"sub\\" + std::wstring(60, L'n') + L".dll", 300},
+        {L"destination of 255 units, short name", L"a.dll", 255},
+    };
+    for (const Row& row : rows) {
+        run.Case(row.name, [&](const std::wstring& folder) {
+            ToolCase tool(run, folder);
+            const size_t installUnits = row.destinationUnits - row.file.size();
+            std::wstring install = folder + L"install\\";
+            while (install.size() + 52 < installUnits) install += std::wstring(50, L'f') + L"\\";
+            install += std::wstring(installUnits - install.size() - 1, L'g') + L"\\";
+            const std::wstring destination = install + row.file;
+            const bool fits = destination.size() < 260;
+            if (fits) WriteBytes(destination, "old");
+            const std::wstring key = L"Software\\NorvaneE2E\\L";
+            tool.Registry().SetString(HKEY_CURRENT_USER, key, L"INSTALLDIR", install);
+            tool.WriteFile(L"L\\" + row.file, "new");
+            tool.WriteFile(L"Report.txt", "report");
+            tool.WriteListText(L"[x]\r\n[SetParamter]\r\n" + key + L"\r\nNone\r\n0\r\nm\r\n%Root%\\L\\\r\n" +
+                               row.file + L"\r\n");
+            HWND dialog = StartCopy(tool);
+            std::wstring debugOutput;
+            if (fits) {
+                tool.AwaitRunEnd(dialog);
+                run.Equal("status", kComplete, ControlText(dialog, kStatus));
+                ExpectBytes(run, destination, "new");
+                run.True("no temporary left", !Exists(install + kTemporaryName),
+                         "expected none, it exists");
+            } else {
+                const std::wstring systemText = SystemText(ERROR_FILENAME_EXCED_RANGE);
+                const MessageBoxView box = tool.AwaitMessageBox("copy failure");
+                tool.CheckBox("copy failure", box,
+                              {L"error",
+                               L"\u25C6message\u25C6\r\nCopy failed.\r\n\n\u25C6error\u25C6\r\n" +
+                                   systemText,
+                               true},
+                              nullptr);
+                tool.Answer(box);
+                tool.AwaitRunEnd(dialog);
+                run.Equal("status", kStopped, ControlText(dialog, kStatus));
+                run.True("no folder made", !Exists(folder + L"install"), "the install folder exists");
+                debugOutput =
+                    ErrorReport(407, L"source files\\norvane\\norvane", L"Copy failed.\n" + systemText);
+            }
+            tool.Exit(dialog, {tool.InRoot(L"Report.txt")});
+            tool.ExpectDebugOutput(debugOutput);
         });
     }
 }

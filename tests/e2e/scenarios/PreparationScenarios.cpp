@@ -152,6 +152,10 @@ E2E_SCENARIO(prep_messages) {
         {L"2049 applying file lines",
          {{L"A", PerUser, ListedTimes(2049)}},
          plain(L"Exceeded the maximum number of files for copy.")},
+        // Line 9: the launch line, a header, five parameter lines, One.dat, then the TAB line.
+        {L"a file line that begins with a TAB",
+         {{L"A", PerUser, {{L"One.dat", 3}, {L"\tTwo.dat", kNotWritten}}}},
+         plain(L"Line 9 of 'Update.up' begins with a separator.")},
         {L"key exists nowhere, action 0",
          {{L"B", NoKey, {{L"One.dat", 3}}}},
          plain(L"There is no file to copy.")},

@@ -153,6 +153,9 @@ E2E_SCENARIO(startup_launch_line) {
         {L"leading brackets only", Line(L"]]Readme.txt"), nullptr},
         {L"the section keyword", Line(L"[SetParamter]"), nullptr},
         {L"a TAB before the item", Line(L"\t[x]Readme.txt"), nullptr},
+        // A shell handed a path that long may fail hard; the tool must go on and end with 0.
+        {L"a document of about 1,000 units", Line(L"[x]" + std::wstring(1000, L'd') + L".txt"),
+         nullptr},
         // The signature's three bytes join the first token before "]", which is dropped anyway.
         {L"UTF-8 signature", "\xEF\xBB\xBF" + Line(L"[Readme]Readme.txt"), L"Readme.txt"},
         // FF FE, then "[" and NUL: the launch line reads as two ANSI characters and "[".

@@ -54,6 +54,7 @@ public:
         auto preset = probeResults_.find(p);
         return preset != probeResults_.end() ? preset->second : NativeSystem().ProbeOpenForRead(p);
     }
+    std::optional<WString> FullPath(const WString& p) override { return NativeSystem().FullPath(p); }
     bool IsRelativePath(const WString& p) override { return NativeSystem().IsRelativePath(p); }
     int DriveNumber(const WString& p) override { return NativeSystem().DriveNumber(p); }
     void AppendPath(WChar* b, const WString& m) override { NativeSystem().AppendPath(b, m); }
