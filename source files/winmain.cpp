@@ -53,6 +53,21 @@ ListFileBytes ReadListFile(const WString& path) {
     return bytes;
 }
 
+// The tool runs elevated from wherever its package was unpacked, often a folder where anyone
+// can drop a DLL beside it: every DLL that the shell, the common controls and the system load
+// from here on comes from the system folder. Systems without the call (before Windows 8 and
+// its update for Windows 7) at least take the current folder out of the search.
+void LoadDllsFromSystemFolderOnly() {
+    using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesCall>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"),
+                                                 "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories == nullptr ||
+        !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        ::SetDllDirectoryW(L"");
+    }
+}
+
 void OpenLaunchDocument(AppState& state, CTextLine& text) {
     const char* item = text.NextItem();
     std::optional<WString> target = LaunchTarget(state.rootFolder, item, text.ItemAnsiComplete());
@@ -91,6 +106,7 @@ void RunDialogs(AppState& state) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    LoadDllsFromSystemFolderOnly();
     UniqueMutex mutex(::CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
     if (!mutex) {
         ReportError(kMutexFailedLine, kSource, u"Already running");
