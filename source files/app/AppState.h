@@ -1,10 +1,12 @@
 #pragma once
 // The one record of the process that start-up, both dialogs, the worker and the progress routine
-// share. It holds no locks: the main thread fills it before Start, the worker reads it after.
+// share. The main thread fills it before Start and the worker reads it after; only the display
+// of the running copy is shared while the worker runs.
 #include <cstdint>
 #include <vector>
 
 #include "app/WString.h"
+#include "norvane/CopyDisplay.h"
 #include "norvane/CopyEntry.h"
 
 class CNorvaneDlg;
@@ -33,6 +35,8 @@ struct AppState {
     CWaitDlg* waitDialogObject = nullptr;
     WChar pathBase[kPathUnits] = {};
     WChar pathSlots[kPathSlotCount][kPathUnits] = {};
+    // The one value that both threads touch during a run, behind its own lock.
+    CopyDisplay display;
 };
 
 // The process's record; its clean-up runs at process exit.

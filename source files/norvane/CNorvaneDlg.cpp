@@ -3,16 +3,23 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <utility>
+
 #include "framework/Diagnostics.h"
 #include "norvane/BuildCopyList.h"
 #include "norvane/CopyThreadProc.h"
 #include "norvane/FormatByteCount.h"
+#include "norvane/ProgressAccounting.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
 
 namespace {
 const WString kSource = u"source files\\norvane\\norvane";
 constexpr int kThreadFailedLine = 188;
+// While the copy runs the display follows it at this pace: current within a moment for the
+// user, and no cost to the worker.
+constexpr UINT_PTR kCopyDisplayTimer = 1;
+constexpr UINT kCopyDisplayIntervalMs = 50;
 }  // namespace
 
 CNorvaneDlg::~CNorvaneDlg() {
@@ -41,6 +48,15 @@ INT_PTR CNorvaneDlg::HandleMessage(HWND, UINT message, WPARAM first, LPARAM) noe
     case WM_CLOSE:
         OnClose();
         break;
+    case WM_TIMER:
+        if (first == kCopyDisplayTimer) ShowCopyDisplay();
+        break;
+    case kShowCopyDisplayMessage:
+        ShowCopyDisplay();
+        break;
+    case kRunEndedMessage:
+        OnRunEnded(first != 0);
+        break;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         break;
@@ -68,8 +84,10 @@ void CNorvaneDlg::OnStart() noexcept {
     WString total = FormatByteCount(jobState->totalBytes) + u"byte";
     ::SetDlgItemTextW(dialog, IDC_TOTAL_BYTES, AsWide(total));
 
+    ::SetTimer(dialog, kCopyDisplayTimer, kCopyDisplayIntervalMs, nullptr);
     threadHandle.reset(::CreateThread(nullptr, 0, CopyThreadProc, jobState, 0, nullptr));
     if (!threadHandle) {
+        ::KillTimer(dialog, kCopyDisplayTimer);
         // Without a worker nothing would ever enable Exit again: say why and let the user out.
         ReportSystemError(kThreadFailedLine, kSource, u"Could not start the copy.");
         ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), TRUE);
@@ -82,6 +100,36 @@ void CNorvaneDlg::OnExit() noexcept {
         ::ShellExecuteW(nullptr, L"open", AsWide(report), nullptr, nullptr, SW_SHOWNORMAL);
     }
     ::EndDialog(hwnd, 0);
+}
+
+void CNorvaneDlg::OnRunEnded(bool complete) noexcept {
+    ShowCopyDisplay();
+    ::KillTimer(hwnd, kCopyDisplayTimer);
+    // A user who answered a failure's box and looks at the dialog must not read that the copy
+    // is complete.
+    ::SetDlgItemTextW(hwnd, IDC_STATUS, complete ? L"Copy complete!" : L"Copy stopped.");
+    ::EnableWindow(::GetDlgItem(hwnd, IDC_EXIT), TRUE);
+}
+
+void CNorvaneDlg::ShowCopyDisplay() noexcept {
+    CopyDisplay::View view = shown_;
+    if (!jobState->display.TakeNewer(view)) {
+        return;
+    }
+    if (view.destFolder != shown_.destFolder) {
+        ::SetDlgItemTextW(hwnd, IDC_DEST_FOLDER, AsWide(view.destFolder));
+    }
+    if (view.fileName != shown_.fileName) {
+        ::SetDlgItemTextW(hwnd, IDC_FILE_NAME, AsWide(view.fileName));
+    }
+    // The count shows from the first view on, 0 included.
+    if (view.copiedBytes != shown_.copiedBytes || shown_.version == 0) {
+        const ProgressView progress = ProgressViewOf(view.copiedBytes, jobState->totalBytes);
+        ::SetDlgItemTextW(hwnd, IDC_COPIED_BYTES, AsWide(progress.bytesText));
+        ::SendDlgItemMessageW(hwnd, IDC_PROGRESS, PBM_SETPOS, progress.barPosition, 0);
+        ::SetDlgItemTextW(hwnd, IDC_PERCENT, AsWide(progress.percentText));
+    }
+    shown_ = std::move(view);
 }
 
 void CNorvaneDlg::OnClose() noexcept {

@@ -5,6 +5,12 @@
 #include "framework/CDlgBase.h"
 #include "platform/win32/UniqueResource.h"
 
+// What the worker asks of the dialog's thread, sent so that it is done when the call returns:
+// show the newest values of the copy now (before a message box), and end the run (the first
+// parameter non-zero when every file was copied).
+constexpr UINT kShowCopyDisplayMessage = WM_APP + 1;
+constexpr UINT kRunEndedMessage = WM_APP + 2;
+
 class CNorvaneDlg : public CDlgBase {
 public:
     explicit CNorvaneDlg(AppState* state) : appState(state), jobState(state) {}
@@ -25,4 +31,9 @@ private:
     void OnStart() noexcept;
     void OnExit() noexcept;
     void OnClose() noexcept;
+    void OnRunEnded(bool complete) noexcept;
+    // Writes what changed in the copy's display since it was last shown.
+    void ShowCopyDisplay() noexcept;
+
+    CopyDisplay::View shown_;
 };

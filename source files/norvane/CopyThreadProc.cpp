@@ -4,14 +4,14 @@
 
 #include "app/AppState.h"
 #include "framework/Diagnostics.h"
+#include "norvane/CNorvaneDlg.h"
 #include "norvane/CopyProgress.h"
 #include "norvane/DisplayName.h"
+#include "norvane/ProgressAccounting.h"
 #include "norvane/SafeCopy.h"
 #include "paths/MakeFolderTree.h"
 #include "paths/PathServices.h"
 #include "platform/SystemServices.h"
-#include "platform/win32/WideEdge.h"
-#include "resource.h"
 
 namespace {
 const WString kSource = u"source files\\norvane\\norvane";
@@ -25,56 +25,70 @@ WString FolderOf(const WString& path) {
     return WString(buffer.data());
 }
 
-void EnableExit(HWND dialog) {
-    ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), TRUE);
-}
+class CopyRun {
+public:
+    explicit CopyRun(AppState& state)
+        : state_(state), dialog_(static_cast<HWND>(state.mainDialog)) {}
 
-// The copy failure's report, with the system's text for the code; the run stops.
-bool StopCopyFailed(HWND dialog, DWORD code) {
-    ReportSystemErrorCode(kCopyFailedLine, kSource, u"Copy failed.", code);
-    EnableExit(dialog);
-    return false;
-}
+    // Copies one entry; false when the run has to stop (the user has been told why).
+    bool Copy(const CopyEntry& entry) {
+        const WString source = entry.sourceFolder + entry.fileName;
+        const WString destination = entry.destFolder + entry.fileName;
+        state_.fileBytesSeen = 0;
+        state_.display.ShowEntry(entry.destFolder, DisplayName(entry.fileName));
 
-// Copies one entry; false when the run has to stop (the user has been told why).
-bool CopyEntryFile(AppState& state, const CopyEntry& entry) {
-    HWND dialog = static_cast<HWND>(state.mainDialog);
-    WString source = entry.sourceFolder + entry.fileName;
-    WString destination = entry.destFolder + entry.fileName;
-    ::SetDlgItemTextW(dialog, IDC_DEST_FOLDER, AsWide(entry.destFolder));
-    state.fileBytesSeen = 0;
-    ::SetDlgItemTextW(dialog, IDC_FILE_NAME, AsWide(DisplayName(entry.fileName)));
-
-    // No copy can write a path of that length: refused before any folder is made for it.
-    if (destination.size() >= static_cast<size_t>(kPathUnits)) {
-        return StopCopyFailed(dialog, ERROR_FILENAME_EXCED_RANGE);
+        // No copy can write a path of that length: refused before any folder is made for it.
+        if (destination.size() >= static_cast<size_t>(kPathUnits)) {
+            return StopCopyFailed(ERROR_FILENAME_EXCED_RANGE);
+        }
+        // Entries of one folder come together: the folders are made once for all of them.
+        const WString folder = FolderOf(destination);
+        if (folder != madeFolder_) {
+            if (!MakeFolderTree(folder)) {
+                ShowDisplayNow();
+                ::MessageBoxW(dialog_, L"Failed to make directory.", L"File transfer error", MB_OK);
+                return false;
+            }
+            madeFolder_ = folder;
+        }
+        const SafeCopyResult copy = CopyReplacing(source, destination, CopyProgress, &state_);
+        if (copy.error != ERROR_SUCCESS) {
+            return StopCopyFailed(copy.error);
+        }
+        // Where the system reported no progress (or not all of it), the file still counts whole.
+        AccountFileCompleted(state_, copy.size);
+        return true;
     }
-    if (!MakeFolderTree(FolderOf(destination))) {
-        ::MessageBoxW(dialog, L"Failed to make directory.", L"File transfer error", MB_OK);
-        EnableExit(dialog);
+
+    void End(bool complete) {
+        ::SendMessageW(dialog_, kRunEndedMessage, complete ? 1 : 0, 0);
+    }
+
+private:
+    // The values a message box is read against are on the screen before it.
+    void ShowDisplayNow() { ::SendMessageW(dialog_, kShowCopyDisplayMessage, 0, 0); }
+
+    // The copy failure's report, with the system's text for the code; the run stops.
+    bool StopCopyFailed(DWORD code) {
+        ShowDisplayNow();
+        ReportSystemErrorCode(kCopyFailedLine, kSource, u"Copy failed.", code);
         return false;
     }
-    SafeCopyResult copy = CopyReplacing(source, destination, CopyProgress, &state);
-    if (copy.error != ERROR_SUCCESS) {
-        return StopCopyFailed(dialog, copy.error);
-    }
-    // Where the system reported no progress (or not all of it), the file still counts whole.
-    ShowProgress(dialog, AccountFileCompleted(state, copy.size));
-    return true;
-}
+
+    AppState& state_;
+    HWND dialog_;
+    WString madeFolder_;
+};
 }  // namespace
 
 DWORD WINAPI CopyThreadProc(LPVOID parameter) noexcept {
     auto& state = *static_cast<AppState*>(parameter);
+    CopyRun run(state);
     bool complete = true;
     for (int32_t i = 0; i < state.entryCount && complete; ++i) {
-        complete = CopyEntryFile(state, state.CopyList[static_cast<size_t>(i)]);
+        complete = run.Copy(state.CopyList[static_cast<size_t>(i)]);
     }
-    HWND dialog = static_cast<HWND>(state.mainDialog);
-    // A user who answered the failure's box and looks at the dialog must not read that the copy
-    // is complete.
-    ::SetDlgItemTextW(dialog, IDC_STATUS, complete ? L"Copy complete!" : L"Copy stopped.");
-    EnableExit(dialog);
+    run.End(complete);
     // Returning, rather than ExitThread, releases the strings of the run.
     return 0;
 }

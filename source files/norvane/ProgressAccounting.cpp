@@ -8,13 +8,13 @@
 namespace {
 // 2^64: the first double that no longer fits an unsigned 64-bit value.
 constexpr double kTwoTo64 = 18446744073709551616.0;
+}  // namespace
 
-ProgressView ViewOf(const AppState& state) {
-    const uint64_t percent = PercentOf(state.copiedBytes, state.totalBytes);
-    return ProgressView{FormatByteCount(state.copiedBytes), static_cast<uint32_t>(percent),
+ProgressView ProgressViewOf(uint64_t copied, uint64_t total) {
+    const uint64_t percent = PercentOf(copied, total);
+    return ProgressView{FormatByteCount(copied), static_cast<uint32_t>(percent),
                         FormatPercent(percent)};
 }
-}  // namespace
 
 uint64_t PercentOf(uint64_t copied, uint64_t total) {
     // Dividing first is what the display has always shown: 29 of 100 reads 28.
@@ -34,18 +34,17 @@ WString FormatPercent(uint64_t percent) {
     return WString(buffer, buffer + (length > 0 ? length : 0));
 }
 
-ProgressView AccountProgress(AppState& state, uint64_t totalBytesTransferred) {
+void AccountProgress(AppState& state, uint64_t totalBytesTransferred) {
     // The system's count is taken whole: cutting it to 32 bits would make the run's count drop
     // or wrap each time a file of 4 GiB or more passed a multiple of 2^32.
     const uint64_t delta = totalBytesTransferred - state.fileBytesSeen;
     state.fileBytesSeen = totalBytesTransferred;
     state.copiedBytes += delta;
-    return ViewOf(state);
+    state.display.ShowCopiedBytes(state.copiedBytes);
 }
 
-ProgressView AccountFileCompleted(AppState& state, uint64_t fileSize) {
+void AccountFileCompleted(AppState& state, uint64_t fileSize) {
     // When the copy routine reported more than the size measured beforehand (the file grew),
     // the run's count keeps what was reported rather than going back.
-    if (fileSize <= state.fileBytesSeen) return ViewOf(state);
-    return AccountProgress(state, fileSize);
+    if (fileSize > state.fileBytesSeen) AccountProgress(state, fileSize);
 }

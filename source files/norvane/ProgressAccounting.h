@@ -19,10 +19,14 @@ uint64_t PercentOf(uint64_t copied, uint64_t total);
 // The low 32 bits of the percentage as a signed number, right-aligned in three places, then " %".
 WString FormatPercent(uint64_t percent);
 
+// What the dialog shows for a count of bytes copied out of a total.
+ProgressView ProgressViewOf(uint64_t copied, uint64_t total);
+
 // One report of the system's copy routine: `totalBytesTransferred` is its running count for the
-// current file. Adds what is new since the last report of that file to the run's count.
-ProgressView AccountProgress(AppState& state, uint64_t totalBytesTransferred);
+// current file. Adds what is new since the last report of that file to the run's count, and
+// records the count for the display.
+void AccountProgress(AppState& state, uint64_t totalBytesTransferred);
 
 // After a file has been copied: accounts whatever of its size the copy routine has not reported,
 // so the run's count reaches the total even when the routine was never called.
-ProgressView AccountFileCompleted(AppState& state, uint64_t fileSize);
+void AccountFileCompleted(AppState& state, uint64_t fileSize);
