@@ -136,6 +136,10 @@ DryRunResult DryRun(const std::string& bytes, CheckServices& services, const Lis
     if (!text.SetText(bytes.data(), static_cast<uint32_t>(bytes.size()))) return result;
     text.NextItem();
 
+    // Only what the preparation itself does counts, not what the lint looked at before.
+    services.shown.clear();
+    services.lookups.clear();
+    services.probeLines.clear();
     services.FollowCursor(&text);
     result.prepared = BuildCopyList(*state, text, kMainDialog);
     services.FollowCursor(nullptr);
