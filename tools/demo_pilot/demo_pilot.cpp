@@ -64,7 +64,8 @@ std::wstring Text(HWND control) {
 void HoldProcess(DWORD processId, bool hold) {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return;
-    THREADENTRY32 entry{sizeof(entry)};
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
     for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
         if (entry.th32OwnerProcessID != processId) continue;
         if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
@@ -132,6 +133,7 @@ void PrintGeometry(HWND dialog) {
 
 // Waits for the wait dialog, then holds the tool while the dialog is on the screen, painted.
 int CatchWaitDialog() {
+    int unpainted = 0;
     for (DWORD started = ::GetTickCount(); ::GetTickCount() - started < 60000;) {
         HWND wait = FindToolDialog(false);
         if (wait == nullptr) {
@@ -148,9 +150,10 @@ int CatchWaitDialog() {
             return 0;
         }
         HoldProcess(process, false);
+        ++unpainted;
         ::Sleep(1);
     }
-    std::fprintf(stderr, "demo_pilot: missed the wait dialog\n");
+    std::fprintf(stderr, "demo_pilot: missed the wait dialog (seen unpainted %d times)\n", unpainted);
     return 1;
 }
 }  // namespace
