@@ -60,9 +60,9 @@ WString OneLine(const WString& text) {
 
 WString SeverityName(Severity severity) {
     switch (severity) {
-    case Severity::Note: return u"note";
-    case Severity::Warning: return u"warning";
-    case Severity::Error: return u"error";
+        case Severity::Note: return u"note";
+        case Severity::Warning: return u"warning";
+        case Severity::Error: return u"error";
     }
     return WString();
 }
@@ -98,11 +98,13 @@ public:
             return;
         }
         for (const PlannedCopy& copy : run.plan) {
-            WriteText(stdout, u"copy " + HostForm(copy.source) + u" -> " + HostForm(copy.destination) +
+            WriteText(stdout, u"copy " + HostForm(copy.source) + u" -> " +
+                                  HostForm(copy.destination) +
                                   (copy.replaces ? u" (replaces the existing file)" : u"") + u"\n");
         }
         const size_t count = run.plan.size();
-        WriteText(stdout, DecimalText(static_cast<int64_t>(count)) + (count == 1 ? u" file, " : u" files, ") +
+        WriteText(stdout, DecimalText(static_cast<int64_t>(count)) +
+                              (count == 1 ? u" file, " : u" files, ") +
                               FormatByteCount(run.totalBytes) + u" bytes\n");
     }
 

@@ -31,7 +31,8 @@ ParsedOptions ParseCheckOptions(const std::vector<WString>& arguments) {
             options.dryRun = true;
         } else if (argument == kInstallDir || argument.rfind(WString(kInstallDir) + u"=", 0) == 0) {
             const bool separate = argument == kInstallDir;
-            if (separate && i + 1 == arguments.size()) return Refused(u"--installdir needs KEY=FOLDER");
+            if (separate && i + 1 == arguments.size())
+                return Refused(u"--installdir needs KEY=FOLDER");
             const WString value = separate ? arguments[++i] : argument.substr(13);
             if (!ReadInstallDir(value, options)) {
                 return Refused(u"--installdir needs KEY=FOLDER, not \"" + value + u"\"");

@@ -26,8 +26,7 @@ WString RootName(RegistryRoot root) {
 
 Finding MessageFinding(const CheckServices::ShownMessage& box) {
     if (box.owner == nullptr) {
-        return {box.line, Severity::Note,
-                u"the system's message: " + WithoutLineEnd(box.text)};
+        return {box.line, Severity::Note, u"the system's message: " + WithoutLineEnd(box.text)};
     }
     if (!box.caption) {
         return {box.line, Severity::Error, u"the tool stops with the message " + Quoted(box.text)};
@@ -112,7 +111,8 @@ void PlanCopies(const AppState& state, const CheckServices& services,
         if (destination.size() >= kPathLengthLimit) {
             result.findings.push_back(
                 {line, Severity::Error,
-                 u"the destination path is " + DecimalText(static_cast<int64_t>(destination.size())) +
+                 u"the destination path is " +
+                     DecimalText(static_cast<int64_t>(destination.size())) +
                      u" characters long: its copy would fail (paths of 260 or more): " +
                      Quoted(showPath(destination))});
         } else if (exists && System().IsDirectory(destination)) {
@@ -153,4 +153,3 @@ DryRunResult DryRun(const std::string& bytes, CheckServices& services, const Lis
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });
     return result;
 }
-

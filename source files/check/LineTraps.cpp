@@ -57,7 +57,8 @@ bool IsNearMissHeader(const WString& item) {
 bool HasParentSegment(const WString& relativePath) {
     size_t start = 0;
     for (size_t i = 0; i <= relativePath.size(); ++i) {
-        if (i < relativePath.size() && relativePath[i] != u'\\' && relativePath[i] != u'/') continue;
+        if (i < relativePath.size() && relativePath[i] != u'\\' && relativePath[i] != u'/')
+            continue;
         if (relativePath.compare(start, i - start, u"..") == 0 && i - start == 2) return true;
         start = i + 1;
     }

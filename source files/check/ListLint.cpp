@@ -86,16 +86,14 @@ private:
     }
 
     // Blanks kept at the end of a value; true when a finding was made.
-    bool CheckTrailingBlanks(const WString& item, const WString& role,
-                             const WString& consequence) {
+    bool CheckTrailingBlanks(const WString& item, const WString& role, const WString& consequence) {
         if (!EndsInBlank(item)) return false;
         if (CommentAfterItem(item)) {
             Add(Severity::Warning, u"blanks before the comment are part of the " + role + u" " +
                                        Quoted(item) + consequence);
         } else {
-            Add(Severity::Warning,
-                u"the " + role + u" " + Quoted(item) + u" ends in blanks, which the tool keeps" +
-                    consequence);
+            Add(Severity::Warning, u"the " + role + u" " + Quoted(item) +
+                                       u" ends in blanks, which the tool keeps" + consequence);
         }
         return true;
     }
@@ -106,7 +104,8 @@ private:
                 u"the file begins with a UTF-8 signature: the tool reads ANSI text in the "
                 u"machine's code page and takes the signature's bytes as characters of line 1");
         }
-        const bool utf16 = bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
+        const bool utf16 =
+            bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
         if (utf16) {
             Add(1, Severity::Warning,
                 u"the file is UTF-16 (it begins with a UTF-16 signature): the tool reads ANSI text "
@@ -115,7 +114,8 @@ private:
         }
         const size_t nul = bytes.find('\0');
         if (nul != std::string::npos) {
-            const auto line = 1 + std::count(bytes.begin(), bytes.begin() + static_cast<long>(nul), '\n');
+            const auto line =
+                1 + std::count(bytes.begin(), bytes.begin() + static_cast<long>(nul), '\n');
             Add(static_cast<uint32_t>(line), Severity::Warning,
                 u"NUL byte: the tool's text ends here, and it reads nothing after it");
         }
@@ -153,8 +153,9 @@ private:
         if (!target) return;
         const WString document = target->substr(root_.size());
         if (HasParentSegment(document)) {
-            Add(Severity::Warning, u"\"..\" in the launch line reaches outside the package "
-                                   u"folder, and the tool runs elevated");
+            Add(Severity::Warning,
+                u"\"..\" in the launch line reaches outside the package "
+                u"folder, and the tool runs elevated");
         }
         if (IsFileMissing(*target, WString())) {
             Add(Severity::Warning,
@@ -198,8 +199,8 @@ private:
         if (section.action == kActionLastIfApplies && !outline_().empty()) {
             Add(lines[2], Severity::Warning,
                 u"action 2 ends only the sections after this one: the sections before it, from "
-                u"line " + Number(outline_().front().headerLine) +
-                    u", still copy when they apply");
+                u"line " +
+                    Number(outline_().front().headerLine) + u", still copy when they apply");
         }
         CheckSourceLine(values[4], values[3], lines[3]);
         outline_().push_back(section);
@@ -227,14 +228,16 @@ private:
             CheckTrailingBlanks(value, name, BlanksConsequence(role, value))) {
             meant = TrimBlanks(value);
         }
-        for (WString& text : ParameterLineTraps(role, meant)) Add(Severity::Warning, std::move(text));
+        for (WString& text : ParameterLineTraps(role, meant))
+            Add(Severity::Warning, std::move(text));
     }
 
     void CheckSourceLine(const WString& source, const WString& message, uint32_t messageLine) {
         sourceValid_ = source.find(kRootMarker) != WString::npos;
         if (!sourceValid_) {
-            WString text = u"the source line does not contain \"%Root%\\\": the tool stops with "
-                           u"\"Directory setting is not valid.\"";
+            WString text =
+                u"the source line does not contain \"%Root%\\\": the tool stops with "
+                u"\"Directory setting is not valid.\"";
             if (message.find(kRootMarker) != WString::npos) {
                 text += u" (line " + Number(messageLine) +
                         u", read as the message line, holds it: is a line missing above it?)";
@@ -258,20 +261,24 @@ private:
             Add(Severity::Warning, u"file line before the first section header: the tool skips it");
             return;
         }
-        if (!misspeltSection) CheckTrailingBlanks(item, u"file name", u": the file is looked for with them");
+        if (!misspeltSection)
+            CheckTrailingBlanks(item, u"file name", u": the file is looked for with them");
         if (HasParentSegment(item)) {
-            Add(Severity::Warning, u"\"..\" in a file line reaches outside the product's folder, "
-                                   u"and the tool runs elevated");
+            Add(Severity::Warning,
+                u"\"..\" in a file line reaches outside the product's folder, "
+                u"and the tool runs elevated");
         }
         ++sectionFiles_;
         ++totalFiles_;
         if (sectionFiles_ == kMaxCopyEntries + 1) {
-            Add(Severity::Error, u"more than 2048 files in one section: the tool stops with "
-                                 u"\"Exceeded the maximum number of files for copy.\"");
+            Add(Severity::Error,
+                u"more than 2048 files in one section: the tool stops with "
+                u"\"Exceeded the maximum number of files for copy.\"");
         } else if (totalFiles_ == kMaxCopyEntries + 1) {
-            Add(Severity::Warning, u"the 2049th file line: the tool stops with \"Exceeded the "
-                                   u"maximum number of files for copy.\" when the sections up to "
-                                   u"here apply together");
+            Add(Severity::Warning,
+                u"the 2049th file line: the tool stops with \"Exceeded the "
+                u"maximum number of files for copy.\" when the sections up to "
+                u"here apply together");
         }
         if (sourceValid_ && !misspeltSection) CheckSource(sourceFolder_ + item);
     }
@@ -285,11 +292,10 @@ private:
         }
         const OpenForReadResult probe = System().ProbeOpenForRead(path);
         if (probe.opened) return;
-        const WString why = WithoutLineEnd(System().SystemErrorText(probe.error).value_or(
-            u"error " + Number(probe.error)));
+        const WString why = WithoutLineEnd(
+            System().SystemErrorText(probe.error).value_or(u"error " + Number(probe.error)));
         Add(Severity::Error, u"cannot open the source file " + Quoted(path.substr(root_.size())) +
-                                 u": " + why +
-                                 u" The tool stops with \"File read error\".");
+                                 u": " + why + u" The tool stops with \"File read error\".");
     }
 
     ListOutline& outline_() { return result_.outline; }

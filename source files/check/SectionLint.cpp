@@ -60,8 +60,10 @@ std::vector<WString> SourceTraps(const WString& source) {
     std::vector<WString> traps;
     const WString folder = source.substr(kRootMarkerLength);
     if (marker != 0) {
-        traps.push_back(u"the source line does not begin with \"%Root%\\\": the tool drops its "
-                        u"first seven characters anyway, leaving the folder " + Quoted(folder));
+        traps.push_back(
+            u"the source line does not begin with \"%Root%\\\": the tool drops its "
+            u"first seven characters anyway, leaving the folder " +
+            Quoted(folder));
     }
     if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') {
         traps.push_back(u"the source folder " + Quoted(folder) +
@@ -74,36 +76,36 @@ std::vector<WString> SourceTraps(const WString& source) {
 
 WString ParameterRoleName(ParameterRole role) {
     switch (role) {
-    case ParameterRole::Key: return u"registry key";
-    case ParameterRole::Condition: return u"condition";
-    case ParameterRole::Action: return u"action";
-    case ParameterRole::Message: return u"message";
-    case ParameterRole::Source: return u"source folder";
+        case ParameterRole::Key: return u"registry key";
+        case ParameterRole::Condition: return u"condition";
+        case ParameterRole::Action: return u"action";
+        case ParameterRole::Message: return u"message";
+        case ParameterRole::Source: return u"source folder";
     }
     return WString();
 }
 
 WString BlanksConsequence(ParameterRole role, const WString& value) {
     switch (role) {
-    case ParameterRole::Key: return u": the key is looked up with them and not found";
-    case ParameterRole::Condition:
-        if (TrimBlanks(value) == u"None") {
-            return u": it is not \"None\", and the tool reads mode 0 with no names, so the "
-                   u"section never applies";
-        }
-        return u": the last name is looked for with them";
-    case ParameterRole::Source: return u": every source path gets them after the folder";
-    default: return WString();
+        case ParameterRole::Key: return u": the key is looked up with them and not found";
+        case ParameterRole::Condition:
+            if (TrimBlanks(value) == u"None") {
+                return u": it is not \"None\", and the tool reads mode 0 with no names, so the "
+                       u"section never applies";
+            }
+            return u": the last name is looked for with them";
+        case ParameterRole::Source: return u": every source path gets them after the folder";
+        default: return WString();
     }
 }
 
 std::vector<WString> ParameterLineTraps(ParameterRole role, const WString& value) {
     switch (role) {
-    case ParameterRole::Key: return KeyTraps(value);
-    case ParameterRole::Condition: return ConditionTraps(value);
-    case ParameterRole::Action: return ActionTraps(value);
-    case ParameterRole::Source: return SourceTraps(value);
-    case ParameterRole::Message: return {};
+        case ParameterRole::Key: return KeyTraps(value);
+        case ParameterRole::Condition: return ConditionTraps(value);
+        case ParameterRole::Action: return ActionTraps(value);
+        case ParameterRole::Source: return SourceTraps(value);
+        case ParameterRole::Message: return {};
     }
     return {};
 }

@@ -30,7 +30,8 @@ std::vector<std::string> CopyDemo(const TempFolder& temp) {
     for (const auto& entry : fs::recursive_directory_iterator(NORVANE_DEMO_DIR)) {
         if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
         WString relative = Wide(fs::relative(entry.path(), NORVANE_DEMO_DIR).string());
         for (WChar& unit : relative) {
             if (unit == u'/') unit = u'\\';
@@ -54,7 +55,7 @@ struct Expected {
 struct DryRunCase {
     const char* name;
     std::map<size_t, std::string> changedLines;  // 1-based line of the demo list, new text
-    bool productAExe;                          // ProductA.exe is in A's install folder
+    bool productAExe;                            // ProductA.exe is in A's install folder
     bool installB;
     std::vector<std::string> plan;  // "source -> destination", below the test's folder
     std::vector<Expected> findings;
@@ -65,10 +66,9 @@ void PrintTo(const DryRunCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-const std::vector<std::string> kPlanA = {
-    "pkg\\A\\ProductA.exe -> instA\\ProductA.exe (replaces)",
-    "pkg\\A\\Data\\Table.dat -> instA\\Data\\Table.dat",
-    "pkg\\A\\Data\\Strings.txt -> instA\\Data\\Strings.txt"};
+const std::vector<std::string> kPlanA = {"pkg\\A\\ProductA.exe -> instA\\ProductA.exe (replaces)",
+                                         "pkg\\A\\Data\\Table.dat -> instA\\Data\\Table.dat",
+                                         "pkg\\A\\Data\\Strings.txt -> instA\\Data\\Strings.txt"};
 const std::string kPlanB = "pkg\\B\\ProductB.dll -> instB\\ProductB.dll";
 
 std::vector<std::string> Plus(std::vector<std::string> plan, const std::string& more) {
@@ -121,7 +121,8 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
     if (c.installALength != 0) {
         for (std::string& line : plan) {
             const size_t padding = line.find("instAd");
-            if (padding != std::string::npos) line.erase(padding + 5, c.installALength - temp.Path().size() - 6);
+            if (padding != std::string::npos)
+                line.erase(padding + 5, c.installALength - temp.Path().size() - 6);
         }
     }
     EXPECT_EQ(plan, c.plan);
@@ -137,18 +138,39 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
 }
 
 const DryRunCase kCases[] = {
-    {"BothProductsInstalled", {}, true, true, Plus(kPlanA, kPlanB),
+    {"BothProductsInstalled",
+     {},
+     true,
+     true,
+     Plus(kPlanA, kPlanB),
      {N(4, "the section applies"), N(14, "the section applies")}},
-    {"ApplyingAction2EndsTheReading", {{7, "2"}}, true, true, kPlanA,
+    {"ApplyingAction2EndsTheReading",
+     {{7, "2"}},
+     true,
+     true,
+     kPlanA,
      {N(4, "the section applies"),
       N(14, "not read, nor any section after it: the section at line 4 applies with action 2")}},
-    {"RequiredProductMissingStops", {}, true, false, {},
+    {"RequiredProductMissingStops",
+     {},
+     true,
+     false,
+     {},
      {N(4, "the section applies"), N(14, "no INSTALLDIR for \"Software\\NorvaneDemo\\ProductB\""),
-      E(18, "the tool stops with the message \"Product B is not installed. The update cannot "
-            "continue.\"")}},
-    {"FailingConditionSkipsTheSection", {}, false, true, {kPlanB},
+      E(18,
+        "the tool stops with the message \"Product B is not installed. The update cannot "
+        "continue.\"")}},
+    {"FailingConditionSkipsTheSection",
+     {},
+     false,
+     true,
+     {kPlanB},
      {N(4, "its condition \"0,ProductA.exe\" fails in"), N(14, "the section applies")}},
-    {"DestinationOf260Fails", {}, true, true, Plus(kPlanA, kPlanB),
+    {"DestinationOf260Fails",
+     {},
+     true,
+     true,
+     Plus(kPlanA, kPlanB),
      {N(4, "the section applies"), E(12, "the destination path is 261 characters long"),
       N(14, "the section applies")},
      245},

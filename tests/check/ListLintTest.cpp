@@ -48,7 +48,7 @@ struct Expected {
 
 struct LintCase {
     const char* name;
-    Lines lines;             // joined with CR LF
+    Lines lines;  // joined with CR LF
     std::vector<Expected> findings;
     std::string prefix = "";  // bytes before the first line
 };
@@ -79,7 +79,8 @@ TEST_P(Lint, FindsEachTrapOnItsLine) {
 
     ASSERT_EQ(findings.size(), c.findings.size()) << [&] {
         std::string all;
-        for (const Finding& f : findings) all += std::to_string(f.line) + ": " + Narrow(f.text) + "\n";
+        for (const Finding& f : findings)
+            all += std::to_string(f.line) + ": " + Narrow(f.text) + "\n";
         return all;
     }();
     for (size_t i = 0; i < findings.size(); ++i) {
@@ -100,50 +101,63 @@ const LintCase kCases[] = {
     // Headers the tool does not take as headers: the misspelt section's lines become file
     // lines of the section before.
     {"BlankBeforeCommentAfterHeader",
-     Join({{kLaunch}, Section(), {"one.bin", "[SetParamter] // B"}, Parameters(),
-           {"one.bin"}}),
+     Join({{kLaunch}, Section(), {"one.bin", "[SetParamter] // B"}, Parameters(), {"one.bin"}}),
      {W(9, "is no section header")}},
-    {"EnglishSpelling", Join({{kLaunch}, Section(), {"one.bin", "[SetParameter]"}}),
+    {"EnglishSpelling",
+     Join({{kLaunch}, Section(), {"one.bin", "[SetParameter]"}}),
      {W(9, "is no section header")}},
-    {"OtherCase", Join({{kLaunch}, Section(), {"one.bin", "[setparamter]"}}),
+    {"OtherCase",
+     Join({{kLaunch}, Section(), {"one.bin", "[setparamter]"}}),
      {W(9, "is no section header")}},
-    {"FirstContentLineIsTheLaunchLine", Join({Section(), {"one.bin"}}),
-     {W(1, "not read as a section header"), W(2, "before the first section header"),
-      W(3, "before"), W(4, "before"), W(5, "before"), W(6, "before"), W(7, "before"),
-      E(7, "no file to copy")}},
-    {"FileLineBeforeTheFirstHeader", Join({{kLaunch, "one.bin"}, Section(), {"one.bin"}}),
+    {"FirstContentLineIsTheLaunchLine",
+     Join({Section(), {"one.bin"}}),
+     {W(1, "not read as a section header"), W(2, "before the first section header"), W(3, "before"),
+      W(4, "before"), W(5, "before"), W(6, "before"), W(7, "before"), E(7, "no file to copy")}},
+    {"FileLineBeforeTheFirstHeader",
+     Join({{kLaunch, "one.bin"}, Section(), {"one.bin"}}),
      {W(2, "the tool skips it")}},
 
     // Parameter lines.
     {"CommentAfterTheRegistryKey",
      Join({{kLaunch}, Section("Software\\NorvaneCheckTest\\A  // product A"), {"one.bin"}}),
      {W(3, "part of the registry key \"Software\\NorvaneCheckTest\\A  \": the key is looked up")}},
-    {"KeyWithHive", Join({{kLaunch}, Section("HKEY_LOCAL_MACHINE\\Software\\A"), {"one.bin"}}),
+    {"KeyWithHive",
+     Join({{kLaunch}, Section("HKEY_LOCAL_MACHINE\\Software\\A"), {"one.bin"}}),
      {W(3, "names a hive")}},
-    {"KeyLineBeginsWithATab", Join({{kLaunch}, Section("\tSoftware\\A"), {"one.bin"}}),
+    {"KeyLineBeginsWithATab",
+     Join({{kLaunch}, Section("\tSoftware\\A"), {"one.bin"}}),
      {W(3, "registry key line begins with a TAB")}},
-    {"BlankAfterAComma", Join({{kLaunch}, Section("K", "0, one.bin"), {"one.bin"}}),
+    {"BlankAfterAComma",
+     Join({{kLaunch}, Section("K", "0, one.bin"), {"one.bin"}}),
      {W(4, "name \" one.bin\" is looked for")}},
-    {"NoneWithACommentAfterBlanks", Join({{kLaunch}, Section("K", "None // always"), {"one.bin"}}),
+    {"NoneWithACommentAfterBlanks",
+     Join({{kLaunch}, Section("K", "None // always"), {"one.bin"}}),
      {W(4, "it is not \"None\"")}},
-    {"NoneInLowerCase", Join({{kLaunch}, Section("K", "none"), {"one.bin"}}),
+    {"NoneInLowerCase",
+     Join({{kLaunch}, Section("K", "none"), {"one.bin"}}),
      {W(4, "neither \"None\" nor a mode number"), W(4, "never applies")}},
-    {"ActionIsNoNumber", Join({{kLaunch}, Section("K", "None", "two"), {"one.bin"}}),
+    {"ActionIsNoNumber",
+     Join({{kLaunch}, Section("K", "None", "two"), {"one.bin"}}),
      {W(5, "is no number")}},
     {"CommentAfterTheSourceLine",
      Join({{kLaunch}, Section("K", "None", "0", "%Root%\\A\\  // A's files"), {"one.bin"}}),
-     {W(7, "source folder \"%Root%\\A\\  \""), E(8, "cannot open the source file \"A\\  one.bin\"")}},
-    {"SourceFolderWithoutBackslash", Join({{kLaunch}, Section("K", "None", "0", "%Root%\\A"), {"one.bin"}}),
+     {W(7, "source folder \"%Root%\\A\\  \""),
+      E(8, "cannot open the source file \"A\\  one.bin\"")}},
+    {"SourceFolderWithoutBackslash",
+     Join({{kLaunch}, Section("K", "None", "0", "%Root%\\A"), {"one.bin"}}),
      {W(7, "does not end in a backslash"), E(8, "\"Aone.bin\"")}},
     {"SourceLineNotBeginningWithTheMarker",
      Join({{kLaunch}, Section("K", "None", "0", "x%Root%\\A\\"), {"one.bin"}}),
      {W(7, "leaving the folder \"\\A\\\"")}},
-    {"SourceLineWithoutTheMarker", Join({{kLaunch}, Section("K", "None", "0", "A\\"), {"one.bin"}}),
+    {"SourceLineWithoutTheMarker",
+     Join({{kLaunch}, Section("K", "None", "0", "A\\"), {"one.bin"}}),
      {E(7, "Directory setting is not valid.")}},
     {"MessageLineLeftOut",
-     Join({{kLaunch, "[SetParamter]", "K", "None", "1", "%Root%\\A\\", "one.bin", "Data\\two.bin"}}),
+     Join(
+         {{kLaunch, "[SetParamter]", "K", "None", "1", "%Root%\\A\\", "one.bin", "Data\\two.bin"}}),
      {E(7, "line 6, read as the message line, holds it")}},
-    {"SectionCutShortByTheFile'sEnd", {kLaunch, "[SetParamter]", "K", "None"},
+    {"SectionCutShortByTheFile'sEnd",
+     {kLaunch, "[SetParamter]", "K", "None"},
      {E(2, "the file ends before its action line"), E(4, "no file to copy")}},
     {"SectionCutShortByTheNextHeader",
      Join({{kLaunch, "[SetParamter]", "K", "None", "0"}, Section(), {"one.bin"}}),
@@ -151,15 +165,20 @@ const LintCase kCases[] = {
       E(7, "Directory setting is not valid.")}},
 
     // File lines.
-    {"MissingSourceFile", Join({{kLaunch}, Section(), {"one.bin", "gone.bin"}}),
+    {"MissingSourceFile",
+     Join({{kLaunch}, Section(), {"one.bin", "gone.bin"}}),
      {E(9, "cannot open the source file \"A\\gone.bin\"")}},
-    {"BlanksBeforeACommentOnAFileLine", Join({{kLaunch}, Section(), {"one.bin  // first"}}),
+    {"BlanksBeforeACommentOnAFileLine",
+     Join({{kLaunch}, Section(), {"one.bin  // first"}}),
      {W(8, "part of the file name \"one.bin  \"") POSIX_ONLY(E(8, "cannot open"))}},
-    {"FileLineBeginsWithATab", Join({{kLaunch}, Section(), {"one.bin", "\tData\\two.bin"}}),
+    {"FileLineBeginsWithATab",
+     Join({{kLaunch}, Section(), {"one.bin", "\tData\\two.bin"}}),
      {E(9, "begins with a TAB: the tool stops reading here")}},
-    {"ParentSegmentInAFileLine", Join({{kLaunch}, Section(), {"..\\A\\one.bin"}}),
+    {"ParentSegmentInAFileLine",
+     Join({{kLaunch}, Section(), {"..\\A\\one.bin"}}),
      {W(8, "reaches outside the product's folder")}},
-    {"SourcePathOf260", Join({{kLaunch}, Section(), {std::string(300, 'n')}}),
+    {"SourcePathOf260",
+     Join({{kLaunch}, Section(), {std::string(300, 'n')}}),
      {E(8, "characters long: the tool stops with \"Path error\"")}},
     {"NoFileAtAll", {kLaunch, "// nothing yet"}, {E(2, "There is no file to copy.")}},
     {"NoContentLine", {"// only a comment"}, {E(1, "Cannot find 'Update.up'.")}},
@@ -173,20 +192,28 @@ const LintCase kCases[] = {
      {W(12, "the sections before it, from line 2, still copy")}},
 
     // The launch line.
-    {"LaunchDocumentMissing", Join({{"[Readme]Gone.txt"}, Section(), {"one.bin"}}),
+    {"LaunchDocumentMissing",
+     Join({{"[Readme]Gone.txt"}, Section(), {"one.bin"}}),
      {W(1, "\"Gone.txt\" does not exist")}},
-    {"ParentSegmentInTheLaunchLine", Join({{"[Readme]A\\..\\Readme.txt"}, Section(), {"one.bin"}}),
+    {"ParentSegmentInTheLaunchLine",
+     Join({{"[Readme]A\\..\\Readme.txt"}, Section(), {"one.bin"}}),
      {W(1, "reaches outside the package folder")}},
 
     // The file as a whole.
-    {"Utf8Signature", Join({{kLaunch}, Section(), {"one.bin"}}), {W(1, "UTF-8 signature")},
+    {"Utf8Signature",
+     Join({{kLaunch}, Section(), {"one.bin"}}),
+     {W(1, "UTF-8 signature")},
      "\xEF\xBB\xBF"},
-    {"Utf16Signature", {}, {W(1, "UTF-16"), E(1, "no file to copy")},
+    {"Utf16Signature",
+     {},
+     {W(1, "UTF-16"), E(1, "no file to copy")},
      std::string("\xFF\xFE[\0R\0]\0", 8)},
-    {"NulByte", Join({{kLaunch}, Section(), {"one.bin", std::string("x\0y", 3)}}),
+    {"NulByte",
+     Join({{kLaunch}, Section(), {"one.bin", std::string("x\0y", 3)}}),
      {W(9, "NUL byte"), E(9, "\"A\\x\"")}},
     {"LineOver1023Units",
-     Join({{kLaunch}, Section(), {"one.bin", "// " + kLong}}), {E(9, "1103 characters long")}},
+     Join({{kLaunch}, Section(), {"one.bin", "// " + kLong}}),
+     {E(9, "1103 characters long")}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, Lint, ::testing::ValuesIn(kCases), [](const auto& info) {

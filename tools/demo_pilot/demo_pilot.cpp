@@ -66,7 +66,8 @@ void HoldProcess(DWORD processId, bool hold) {
     if (snapshot == INVALID_HANDLE_VALUE) return;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry)) {
         if (entry.th32OwnerProcessID != processId) continue;
         if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
             if (hold) {
@@ -128,7 +129,8 @@ void UncoverDialog(HWND dialog) {
 void PrintGeometry(HWND dialog) {
     RECT rect{};
     ::GetWindowRect(dialog, &rect);
-    std::printf("%ldx%ld+%ld+%ld", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+    std::printf("%ldx%ld+%ld+%ld", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+                rect.top);
 }
 
 // Waits for the wait dialog, then holds the tool while the dialog is on the screen, painted.
@@ -153,15 +155,17 @@ int CatchWaitDialog() {
         ++unpainted;
         ::Sleep(1);
     }
-    std::fprintf(stderr, "demo_pilot: missed the wait dialog (seen unpainted %d times)\n", unpainted);
+    std::fprintf(stderr, "demo_pilot: missed the wait dialog (seen unpainted %d times)\n",
+                 unpainted);
     return 1;
 }
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: demo_pilot wait-main | press <id> | wait-text <id> <text> | "
-                              L"catch-wait | resume <pid> | front\n");
+        std::fwprintf(stderr,
+                      L"usage: demo_pilot wait-main | press <id> | wait-text <id> <text> | "
+                      L"catch-wait | resume <pid> | front\n");
         return 2;
     }
     std::wstring step = argv[1];
