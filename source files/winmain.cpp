@@ -88,6 +88,7 @@ void RunDialogs(AppState& state) {
     state.waitDialog = ::CreateDialogParamW(static_cast<HINSTANCE>(state.instance),
                                             MAKEINTRESOURCEW(IDD_WAIT), nullptr, BaseWndProc,
                                             reinterpret_cast<LPARAM>(wait));
+    ::UpdateWindow(static_cast<HWND>(state.waitDialog));  // the preparation pumps no messages
     state.waitDialogObject = wait;
 
     auto* main = new CNorvaneDlg(&state);

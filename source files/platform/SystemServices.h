@@ -89,7 +89,8 @@ public:
 SystemServices& System();
 SystemServices& NativeSystem();
 
-// Puts other services in place for the life of the object (tests only).
+// Puts other services in place for the life of the object: tests, and norvane-check, which
+// gives the tool's own list building the services of a dry run.
 class ScopedSystemOverride {
 public:
     explicit ScopedSystemOverride(SystemServices& services);

@@ -29,6 +29,9 @@ public:
     bool ItemAnsiComplete() const { return itemAnsiComplete; }
     int32_t LineCount() const { return lineCount; }
     uint32_t TextLength() const { return textLength; }
+    // A line as the text holds it, before any cut: its comment and its own line end included.
+    // Empty for an index past the last line.
+    WString RawLine(uint32_t index) const;
 
 protected:
     int32_t textBytes = 0;

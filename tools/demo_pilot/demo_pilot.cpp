@@ -1,34 +1,52 @@
-// Drives the running tool for the demo: waits for its main dialog, presses its buttons, waits
-// for a control's text. Each call does one step, so a script can take screenshots in between.
+// Drives the running tool for the demo: waits for its dialogs, presses its buttons, waits for a
+// control's text, and readies a dialog for a screenshot. Each call does one step, so a script can
+// take screenshots in between.
 //   demo_pilot wait-main | press <control id> | wait-text <control id> <text>
+//   demo_pilot catch-wait   holds the tool while its wait dialog shows; prints "GEOMETRY PID"
+//   demo_pilot resume <pid> lets the held tool go on
+//   demo_pilot front        the main dialog in front and uncovered; prints "GEOMETRY"
+// GEOMETRY is the dialog's rectangle on the screen as an image crop: WIDTHxHEIGHT+X+Y.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
 namespace {
+constexpr int kStartButton = 1049;
+
 struct Search {
+    bool wantMain;
     HWND found = nullptr;
 };
 
-BOOL CALLBACK FindMainDialog(HWND window, LPARAM data) {
+bool IsToolDialog(HWND window, bool main) {
     wchar_t className[64] = {};
+    wchar_t caption[64] = {};
     ::GetClassNameW(window, className, 64);
-    // The main dialog is the "Norvane" dialog with a Start button.
-    if (std::wcscmp(className, L"#32770") == 0 && ::GetDlgItem(window, 1049) != nullptr &&
-        ::IsWindowVisible(window)) {
-        reinterpret_cast<Search*>(data)->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    ::GetWindowTextW(window, caption, 64);
+    // Both dialogs are captioned "Norvane"; only the main one has a Start button.
+    return std::wcscmp(className, L"#32770") == 0 && std::wcscmp(caption, L"Norvane") == 0 &&
+           ::IsWindowVisible(window) && (::GetDlgItem(window, kStartButton) != nullptr) == main;
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    if (!IsToolDialog(window, search->wantMain)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindToolDialog(bool main) {
+    Search search{main};
+    ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 HWND WaitForMainDialog(DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-        Search search;
-        ::EnumWindows(FindMainDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
+        if (HWND dialog = FindToolDialog(true)) return dialog;
         ::Sleep(100);
     }
     return nullptr;
@@ -41,20 +59,135 @@ std::wstring Text(HWND control) {
                           SMTO_ABORTIFHUNG, 2000, &ignored);
     return buffer;
 }
+
+// Suspends (or resumes) every thread of a process.
+void HoldProcess(DWORD processId, bool hold) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+            if (hold) {
+                ::SuspendThread(thread);
+            } else {
+                ::ResumeThread(thread);
+            }
+            ::CloseHandle(thread);
+        }
+    }
+    ::CloseHandle(snapshot);
+}
+
+BOOL CALLBACK FindPendingPaint(HWND window, LPARAM data) {
+    if (::IsWindowVisible(window) && ::GetUpdateRect(window, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(data) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// True when the dialog and every control in it have drawn themselves.
+bool IsPainted(HWND dialog) {
+    bool pending = ::GetUpdateRect(dialog, nullptr, FALSE) != FALSE;
+    if (!pending) ::EnumChildWindows(dialog, FindPendingPaint, reinterpret_cast<LPARAM>(&pending));
+    return !pending;
+}
+
+struct Uncover {
+    DWORD toolProcess;
+    RECT dialog;
+};
+
+// Moves another program's window (the launch document's) off the tool's dialog, to the
+// screen's top left corner, narrowed to the room left of the dialog.
+BOOL CALLBACK MoveAside(HWND window, LPARAM data) {
+    const auto* uncover = reinterpret_cast<const Uncover*>(data);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    RECT rect{};
+    RECT overlap{};
+    if (process == uncover->toolProcess || !::IsWindowVisible(window) ||
+        !::GetWindowRect(window, &rect) || !::IntersectRect(&overlap, &rect, &uncover->dialog)) {
+        return TRUE;
+    }
+    const int width = uncover->dialog.left > 208 ? uncover->dialog.left - 8 : 200;
+    const int height = rect.bottom - rect.top < 320 ? rect.bottom - rect.top : 320;
+    ::SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+void UncoverDialog(HWND dialog) {
+    Uncover uncover{};
+    ::GetWindowThreadProcessId(dialog, &uncover.toolProcess);
+    ::GetWindowRect(dialog, &uncover.dialog);
+    ::EnumWindows(MoveAside, reinterpret_cast<LPARAM>(&uncover));
+}
+
+void PrintGeometry(HWND dialog) {
+    RECT rect{};
+    ::GetWindowRect(dialog, &rect);
+    std::printf("%ldx%ld+%ld+%ld", rect.right - rect.left, rect.bottom - rect.top, rect.left,
+                rect.top);
+}
+
+// Waits for the wait dialog, then holds the tool while the dialog is on the screen, painted.
+int CatchWaitDialog() {
+    int unpainted = 0;
+    for (DWORD started = ::GetTickCount(); ::GetTickCount() - started < 60000;) {
+        HWND wait = FindToolDialog(false);
+        if (wait == nullptr) {
+            if (FindToolDialog(true) != nullptr) break;  // too late: the preparation is over
+            continue;
+        }
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(wait, &process);
+        HoldProcess(process, true);
+        if (::IsWindowVisible(wait) && IsPainted(wait)) {
+            UncoverDialog(wait);
+            PrintGeometry(wait);
+            std::printf(" %lu\n", process);
+            return 0;
+        }
+        HoldProcess(process, false);
+        ++unpainted;
+        ::Sleep(1);
+    }
+    std::fprintf(stderr, "demo_pilot: missed the wait dialog (seen unpainted %d times)\n",
+                 unpainted);
+    return 1;
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: demo_pilot wait-main | press <id> | wait-text <id> <text>\n");
+        std::fwprintf(stderr,
+                      L"usage: demo_pilot wait-main | press <id> | wait-text <id> <text> | "
+                      L"catch-wait | resume <pid> | front\n");
         return 2;
+    }
+    std::wstring step = argv[1];
+    if (step == L"catch-wait") return CatchWaitDialog();
+    if (step == L"resume" && argc == 3) {
+        HoldProcess(std::wcstoul(argv[2], nullptr, 10), false);
+        return 0;
     }
     HWND dialog = WaitForMainDialog(60000);
     if (dialog == nullptr) {
         std::fwprintf(stderr, L"demo_pilot: the main dialog did not appear\n");
         return 1;
     }
-    std::wstring step = argv[1];
     if (step == L"wait-main") return 0;
+    if (step == L"front") {
+        ::SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        UncoverDialog(dialog);
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        PrintGeometry(dialog);
+        std::printf("\n");
+        return 0;
+    }
     if (step == L"press" && argc == 3) {
         ::PostMessageW(::GetDlgItem(dialog, std::wcstol(argv[2], nullptr, 10)), BM_CLICK, 0, 0);
         return 0;

@@ -1,0 +1,179 @@
+#include "check/CheckCommand.h"
+
+#include <memory>
+#include <optional>
+
+#include "check/CheckHost.h"
+#include "check/CheckOptions.h"
+#include "check/CheckServices.h"
+#include "check/DryRun.h"
+#include "check/ListLint.h"
+#include "norvane/FormatByteCount.h"
+#include "norvane_version.h"
+#include "paths/PathServices.h"
+
+namespace {
+constexpr int kClean = 0;
+constexpr int kWarnings = 1;
+constexpr int kErrors = 2;
+
+const WChar kHelp[] =
+    u"usage: norvane-check [--dry-run] [--installdir KEY=FOLDER]... PACKAGE_FOLDER\n"
+    u"\n"
+    u"Reads PACKAGE_FOLDER/Update.up as Norvane does and prints one finding a line:\n"
+    u"  PATH:LINE: error: TEXT     Norvane would stop, copy nothing, or fail to copy\n"
+    u"  PATH:LINE: warning: TEXT   Norvane would silently do something else than meant\n"
+    u"  PATH:LINE: note: TEXT      what Norvane makes of a section (dry run)\n"
+    u"\n"
+    u"  --dry-run               also find each section's INSTALLDIR, apply the conditions and\n"
+    u"                          actions, and print the copies Norvane would make; writes nothing\n"
+    u"  --installdir KEY=FOLDER the INSTALLDIR of the registry key KEY is FOLDER (before the\n"
+    u"                          registry, which only Windows has); may be repeated\n"
+    u"  --help, --version\n"
+    u"\n"
+    u"Exit status: 0 no finding, 1 warnings only, 2 any error.\n";
+
+WString Version() {
+    const char* version = NORVANE_VERSION;
+    return WString(version, version + sizeof(NORVANE_VERSION) - 1);
+}
+
+void Refuse(const WString& why) {
+    WriteText(stderr, u"norvane-check: " + why + u"\n");
+}
+
+// One finding on one line: the message boxes' line breaks become blanks.
+WString OneLine(const WString& text) {
+    WString line;
+    bool breaking = false;
+    for (WChar unit : text) {
+        if (unit == u'\n' || unit == u'\r') {
+            breaking = true;
+            continue;
+        }
+        if (breaking && (line.empty() || line.back() != u' ')) line += u' ';
+        breaking = false;
+        line += unit;
+    }
+    return line;
+}
+
+WString SeverityName(Severity severity) {
+    switch (severity) {
+        case Severity::Note: return u"note";
+        case Severity::Warning: return u"warning";
+        case Severity::Error: return u"error";
+    }
+    return WString();
+}
+
+// The list's path as the author named the folder, so an editor can open it.
+WString ListPath(const WString& folder) {
+    const bool separated = !folder.empty() && (folder.back() == u'/' || folder.back() == u'\\');
+#ifdef _WIN32
+    return folder + (separated ? u"" : u"\\") + u"Update.up";
+#else
+    return folder + (separated ? u"" : u"/") + u"Update.up";
+#endif
+}
+
+class Report {
+public:
+    explicit Report(WString listPath) : listPath_(std::move(listPath)) {}
+
+    void Print(const Findings& findings) {
+        for (const Finding& finding : findings) {
+            if (finding.severity == Severity::Error) status_ = kErrors;
+            if (finding.severity == Severity::Warning && status_ == kClean) status_ = kWarnings;
+            WriteText(stdout, listPath_ + u":" + DecimalText(finding.line) + u": " +
+                                  SeverityName(finding.severity) + u": " + OneLine(finding.text) +
+                                  u"\n");
+        }
+    }
+
+    void PrintPlan(const DryRunResult& run) {
+        if (!run.prepared) {
+            WriteText(stdout, u"nothing is copied: the tool stops during its preparation\n");
+            status_ = kErrors;
+            return;
+        }
+        for (const PlannedCopy& copy : run.plan) {
+            WriteText(stdout, u"copy " + HostForm(copy.source) + u" -> " +
+                                  HostForm(copy.destination) +
+                                  (copy.replaces ? u" (replaces the existing file)" : u"") + u"\n");
+        }
+        const size_t count = run.plan.size();
+        WriteText(stdout, DecimalText(static_cast<int64_t>(count)) +
+                              (count == 1 ? u" file, " : u" files, ") +
+                              FormatByteCount(run.totalBytes) + u" bytes\n");
+    }
+
+    int Status() const { return status_; }
+
+private:
+    WString listPath_;
+    int status_ = kClean;
+};
+
+std::optional<std::vector<CheckServices::InstallDir>> InstallDirs(const CheckOptions& options) {
+    std::vector<CheckServices::InstallDir> installDirs;
+    for (const InstallDirOption& option : options.installDirs) {
+        std::optional<WString> folder = WindowsFolder(option.folder);
+        if (!folder) {
+            Refuse(u"--installdir " + option.key + u": no such folder: " + option.folder);
+            return std::nullopt;
+        }
+        installDirs.push_back({option.key, *folder});
+    }
+    return installDirs;
+}
+
+int Check(const CheckOptions& options) {
+    const std::optional<WString> package = WindowsFolder(options.packageFolder);
+    if (!package) {
+        Refuse(u"no such folder: " + options.packageFolder);
+        return kErrors;
+    }
+    const WString listPath = ListPath(options.packageFolder);
+    const std::optional<std::string> bytes = ReadWholeFile(HostForm(*package + u"\\Update.up"));
+    if (!bytes) {
+        Refuse(u"cannot read " + listPath);
+        return kErrors;
+    }
+    const auto installDirs = InstallDirs(options);
+    if (!installDirs) return kErrors;
+
+    CheckServices services(NativeSystem(), *package, *installDirs);
+    ScopedSystemOverride inPlace(services);
+    auto state = std::make_unique<AppState>();
+    ResolveModuleFolder(*state);
+    const WString rootFolder(ComposePath(*state, 0));
+
+    Report report(listPath);
+    const LintResult lint = LintList(*bytes, rootFolder);
+    report.Print(lint.findings);
+    if (options.dryRun) {
+        const DryRunResult run = DryRun(*bytes, services, lint.outline, HostForm);
+        report.Print(run.findings);
+        report.PrintPlan(run);
+    }
+    return report.Status();
+}
+}  // namespace
+
+int RunCheck(const std::vector<WString>& arguments) {
+    const ParsedOptions parsed = ParseCheckOptions(arguments);
+    if (!parsed.ok) {
+        Refuse(parsed.error);
+        return kErrors;
+    }
+    if (parsed.options.help) {
+        WriteText(stdout, kHelp);
+        return kClean;
+    }
+    if (parsed.options.version) {
+        WriteText(stdout, u"norvane-check " + Version() + u"\n");
+        return kClean;
+    }
+    return Check(parsed.options);
+}

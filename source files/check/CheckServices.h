@@ -1,0 +1,73 @@
+#pragma once
+// The system's services as the checker gives them to the tool's own list building: the
+// machine's files and code page, the executable standing in the package folder, the registry
+// answered first from the command line's --installdir, and every message box, registry lookup
+// and source probe recorded with the list line the tool was reading.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/SystemServices.h"
+
+class CTextLine;
+
+class CheckServices : public SystemServices {
+public:
+    struct InstallDir {
+        WString key;
+        WString folder;  // Windows form
+    };
+    struct ShownMessage {
+        uint32_t line;  // 1-based
+        WindowHandle owner;
+        WString text;
+        std::optional<WString> caption;  // none: the system's default one
+    };
+    struct Lookup {
+        uint32_t line;
+        RegistryRoot root;
+        WString key;
+        std::optional<WString> value;
+        bool fromCommandLine;  // answered by --installdir
+    };
+
+    CheckServices(SystemServices& base, WString packageFolder, std::vector<InstallDir> installDirs);
+
+    // The list line that recorded events belong to is read from here; none: line 0.
+    void FollowCursor(const CTextLine* text) { cursor_ = text; }
+
+    std::vector<ShownMessage> shown;
+    std::vector<Lookup> lookups;
+    std::vector<uint32_t> probeLines;  // the line of each source probe, in order
+
+    int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) override;
+    int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override;
+    uint32_t GetAttributes(const WString& path) override;
+    bool SetAttributes(const WString& path, uint32_t attributes) override;
+    bool IsDirectory(const WString& path) override;
+    bool MakeDirectory(const WString& path) override;
+    OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    bool IsRelativePath(const WString& path) override;
+    int DriveNumber(const WString& path) override;
+    void AppendPath(WChar* buffer, const WString& more) override;
+    void AddBackslashInPlace(WChar* buffer) override;
+    void StripPath(WChar* buffer) override;
+    void RemoveExtension(WChar* buffer) override;
+    void RemoveFileSpec(WChar* buffer) override;
+    std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
+                                              const WString& valueName) override;
+    std::optional<WString> ModulePath() override;
+    void DebugOutput(const WString& text) override;
+    uint32_t LastError() override;
+    std::optional<WString> SystemErrorText(uint32_t code) override;
+    void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
+                     uint32_t flags) override;
+
+private:
+    uint32_t CursorLine() const;
+
+    SystemServices& base_;
+    WString packageFolder_;
+    std::vector<InstallDir> installDirs_;
+    const CTextLine* cursor_ = nullptr;
+};

@@ -1,0 +1,155 @@
+#include "check/DryRun.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "app/AppState.h"
+#include "check/LineTraps.h"
+#include "norvane/BuildCopyList.h"
+#include "norvane/SectionCondition.h"
+#include "paths/PathServices.h"
+#include "text/CTextLine.h"
+
+namespace {
+// Stands for the main dialog that owns the tool's message boxes.
+const WindowHandle kMainDialog = reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(0x108));
+constexpr size_t kPathLengthLimit = 260;
+constexpr uint8_t kActionLastIfApplies = 2;
+
+WString Quoted(const WString& text) {
+    return u"\"" + text + u"\"";
+}
+
+WString RootName(RegistryRoot root) {
+    return root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER" : u"HKEY_LOCAL_MACHINE";
+}
+
+Finding MessageFinding(const CheckServices::ShownMessage& box) {
+    if (box.owner == nullptr) {
+        return {box.line, Severity::Note, u"the system's message: " + WithoutLineEnd(box.text)};
+    }
+    if (!box.caption) {
+        return {box.line, Severity::Error, u"the tool stops with the message " + Quoted(box.text)};
+    }
+    return {box.line, Severity::Error,
+            u"the tool stops with the message box " + Quoted(*box.caption) + u": " + box.text};
+}
+
+class SectionNotes {
+public:
+    SectionNotes(const std::vector<CheckServices::Lookup>& lookups,
+                 const std::function<WString(const WString&)>& showPath)
+        : lookups_(lookups), showPath_(showPath) {}
+
+    // What the tool made of each section it read; the first section it did not read because an
+    // applying action-2 section ended the reading.
+    Findings Of(const ListOutline& outline, uint32_t endLine) {
+        Findings notes;
+        for (size_t i = 0; i < outline.size(); ++i) {
+            const SectionOutline& section = outline[i];
+            const auto found = FoundLookup(section.keyLine);
+            if (!found) {
+                if (section.headerLine == endLine && i > 0 &&
+                    outline[i - 1].action == kActionLastIfApplies) {
+                    notes.push_back({section.headerLine, Severity::Note,
+                                     u"not read, nor any section after it: the section at line " +
+                                         DecimalText(outline[i - 1].headerLine) +
+                                         u" applies with action 2"});
+                }
+                continue;
+            }
+            notes.push_back({section.headerLine, Severity::Note, Describe(section, **found)});
+        }
+        return notes;
+    }
+
+private:
+    // The lookup that decided the section, when the tool read its registry line: the first
+    // one that found a value, else the last one made.
+    std::optional<const CheckServices::Lookup*> FoundLookup(uint32_t keyLine) const {
+        const CheckServices::Lookup* last = nullptr;
+        for (const auto& lookup : lookups_) {
+            if (lookup.line != keyLine || keyLine == 0) continue;
+            if (lookup.value) return &lookup;
+            last = &lookup;
+        }
+        if (last == nullptr) return std::nullopt;
+        return last;
+    }
+
+    WString Describe(const SectionOutline& section, const CheckServices::Lookup& lookup) {
+        if (!lookup.value) {
+            return u"the section does not apply: no INSTALLDIR for " + Quoted(section.key) +
+                   u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE";
+        }
+        // The destination exactly as the tool composes it from the value.
+        auto scratch = std::make_unique<AppState>();
+        ResolveInstallDir(*scratch, section.key, lookup.root);
+        const WString destination(ComposePath(*scratch, 0));
+        const WString from = lookup.fromCommandLine ? u"--installdir" : RootName(lookup.root);
+        if (!ConditionHolds(destination, section.condition)) {
+            return u"the section does not apply: its condition " + Quoted(section.condition) +
+                   u" fails in " + Quoted(showPath_(destination)) + u" (INSTALLDIR from " + from +
+                   u")";
+        }
+        return u"the section applies: its files go to " + Quoted(showPath_(destination)) +
+               u" (INSTALLDIR from " + from + u")";
+    }
+
+    std::vector<CheckServices::Lookup> lookups_;
+    const std::function<WString(const WString&)>& showPath_;
+};
+
+void PlanCopies(const AppState& state, const CheckServices& services,
+                const std::function<WString(const WString&)>& showPath, DryRunResult& result) {
+    for (size_t i = 0; i < state.CopyList.size(); ++i) {
+        const CopyEntry& entry = state.CopyList[i];
+        const uint32_t line = i < services.probeLines.size() ? services.probeLines[i] : 0;
+        const WString destination = entry.destFolder + entry.fileName;
+        const bool exists = !IsFileMissing(destination, WString());
+        result.plan.push_back({line, entry.sourceFolder + entry.fileName, destination, exists});
+        if (destination.size() >= kPathLengthLimit) {
+            result.findings.push_back(
+                {line, Severity::Error,
+                 u"the destination path is " +
+                     DecimalText(static_cast<int64_t>(destination.size())) +
+                     u" characters long: its copy would fail (paths of 260 or more): " +
+                     Quoted(showPath(destination))});
+        } else if (exists && System().IsDirectory(destination)) {
+            result.findings.push_back({line, Severity::Error,
+                                       u"the destination is a folder: its copy would fail: " +
+                                           Quoted(showPath(destination))});
+        }
+    }
+    result.totalBytes = state.totalBytes;
+}
+}  // namespace
+
+DryRunResult DryRun(const std::string& bytes, CheckServices& services, const ListOutline& outline,
+                    const std::function<WString(const WString&)>& showPath) {
+    DryRunResult result;
+    auto state = std::make_unique<AppState>();
+    // As start-up settles the tool's folder and reads the launch line.
+    ResolveModuleFolder(*state);
+    state->rootFolder = ComposePath(*state, 0);
+    CTextLine text;
+    if (!text.SetText(bytes.data(), static_cast<uint32_t>(bytes.size()))) return result;
+    text.NextItem();
+
+    // Only what the preparation itself does counts, not what the lint looked at before.
+    services.shown.clear();
+    services.lookups.clear();
+    services.probeLines.clear();
+    services.FollowCursor(&text);
+    result.prepared = BuildCopyList(*state, text, kMainDialog);
+    services.FollowCursor(nullptr);
+    const uint32_t endLine = text.LineIndex() + 1;
+
+    for (const auto& box : services.shown) result.findings.push_back(MessageFinding(box));
+    if (result.prepared) PlanCopies(*state, services, showPath, result);
+    Findings notes = SectionNotes(services.lookups, showPath).Of(outline, endLine);
+    result.findings.insert(result.findings.end(), notes.begin(), notes.end());
+    std::stable_sort(result.findings.begin(), result.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return result;
+}

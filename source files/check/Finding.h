@@ -1,0 +1,20 @@
+#pragma once
+// One thing the checker has to tell a package author about a line of the list file.
+#include <cstdint>
+#include <vector>
+
+#include "app/WString.h"
+
+enum class Severity {
+    Note,     // what the tool does with a line, for the author's information
+    Warning,  // the tool would silently do something else than the author meant
+    Error,    // the tool would stop, or copy nothing, or fail to copy
+};
+
+struct Finding {
+    uint32_t line;  // 1-based line of the file, blank and comment lines counted
+    Severity severity;
+    WString text;
+};
+
+using Findings = std::vector<Finding>;

@@ -1,0 +1,111 @@
+#include "check/SectionLint.h"
+
+#include "check/LineTraps.h"
+#include "norvane/DecimalReading.h"
+#include "text/Tokenizer.h"
+
+namespace {
+constexpr size_t kRootMarkerLength = 7;
+
+WString Quoted(const WString& text) {
+    return u"\"" + text + u"\"";
+}
+
+bool StartsWithHive(const WString& key) {
+    WString folded;
+    for (WChar unit : key.substr(0, 5)) {
+        folded += unit >= u'a' && unit <= u'z' ? static_cast<WChar>(unit - u'a' + u'A') : unit;
+    }
+    return folded == u"HKEY_" || folded == u"HKLM\\" || folded == u"HKCU\\";
+}
+
+std::vector<WString> KeyTraps(const WString& key) {
+    if (!StartsWithHive(key)) return {};
+    return {u"the registry key " + Quoted(key) +
+            u" names a hive: the tool looks the key up under HKEY_CURRENT_USER, then "
+            u"HKEY_LOCAL_MACHINE itself, so write it without the hive"};
+}
+
+std::vector<WString> ConditionTraps(const WString& condition) {
+    if (condition == u"None") return {};
+    std::vector<WString> traps;
+    Tokenizer pieces(condition, u",");
+    const WString mode = pieces.Next();
+    if (!HasLeadingNumber(mode)) {
+        traps.push_back(u"the condition " + Quoted(condition) +
+                        u" is neither \"None\" nor a mode number: the tool reads mode 0");
+    }
+    bool anyName = false;
+    for (WString name = pieces.Next(); !name.empty(); name = pieces.Next()) {
+        anyName = true;
+        if (IsBlank(name.front()) || IsBlank(name.back())) {
+            traps.push_back(u"blank beside a comma: the name " + Quoted(name) +
+                            u" is looked for with it");
+        }
+    }
+    if (!anyName && ReadDecimal(mode) == 0) {
+        traps.push_back(u"mode 0 with no names: the section never applies");
+    }
+    return traps;
+}
+
+std::vector<WString> ActionTraps(const WString& action) {
+    if (HasLeadingNumber(action)) return {};
+    return {u"the action " + Quoted(action) + u" is no number: the tool reads 0 (no action)"};
+}
+
+std::vector<WString> SourceTraps(const WString& source) {
+    const size_t marker = source.find(kRootMarker);
+    if (marker == WString::npos) return {};  // an error of its own
+    std::vector<WString> traps;
+    const WString folder = source.substr(kRootMarkerLength);
+    if (marker != 0) {
+        traps.push_back(
+            u"the source line does not begin with \"%Root%\\\": the tool drops its "
+            u"first seven characters anyway, leaving the folder " +
+            Quoted(folder));
+    }
+    if (!folder.empty() && folder.back() != u'\\' && folder.back() != u'/') {
+        traps.push_back(u"the source folder " + Quoted(folder) +
+                        u" does not end in a backslash: names are appended without one, as in " +
+                        Quoted(folder + u"Name.dat"));
+    }
+    return traps;
+}
+}  // namespace
+
+WString ParameterRoleName(ParameterRole role) {
+    switch (role) {
+        case ParameterRole::Key: return u"registry key";
+        case ParameterRole::Condition: return u"condition";
+        case ParameterRole::Action: return u"action";
+        case ParameterRole::Message: return u"message";
+        case ParameterRole::Source: return u"source folder";
+    }
+    return WString();
+}
+
+WString BlanksConsequence(ParameterRole role, const WString& value) {
+    switch (role) {
+        case ParameterRole::Key: return u": the key is looked up with them and not found";
+        case ParameterRole::Condition:
+            if (TrimBlanks(value) == u"None") {
+                return u": it is not \"None\", and the tool reads mode 0 with no names, so the "
+                       u"section never applies";
+            }
+            return u": the last name is looked for with them";
+        case ParameterRole::Source: return u": every source path gets them after the folder";
+        default: return WString();
+    }
+}
+
+std::vector<WString> ParameterLineTraps(ParameterRole role, const WString& value) {
+    switch (role) {
+        case ParameterRole::Key: return KeyTraps(value);
+        case ParameterRole::Condition: return ConditionTraps(value);
+        case ParameterRole::Action: return ActionTraps(value);
+        case ParameterRole::Source: return SourceTraps(value);
+        case ParameterRole::Message: return {};
+    }
+    return {};
+}

@@ -1,0 +1,86 @@
+// The checker on Windows: paths are the machine's own; the registry is read in the view of the
+// shipped 32-bit tool whatever the checker's own bitness.
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "check/CheckHost.h"
+#include "platform/win32/UniqueResource.h"
+#include "platform/win32/WideEdge.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr DWORD kValueUnits = MAX_PATH;
+
+fs::path HostPath(const WString& path) {
+    return fs::path(std::wstring(AsWide(path)));
+}
+}  // namespace
+
+std::optional<WString> WindowsFolder(const WString& hostFolder) {
+    std::error_code error;
+    const fs::path folder = fs::absolute(HostPath(hostFolder), error);
+    if (error || !fs::is_directory(folder, error)) return std::nullopt;
+    WString windows = FromWide(folder.lexically_normal().wstring().c_str());
+    for (WChar& unit : windows) {
+        if (unit == u'/') unit = u'\\';
+    }
+    while (windows.size() > 1 && windows.back() == u'\\') windows.pop_back();
+    return windows;
+}
+
+WString HostForm(const WString& windowsPath) {
+    return windowsPath;
+}
+
+std::optional<std::string> ReadWholeFile(const WString& hostPath) {
+    std::error_code error;
+    const fs::path path = HostPath(hostPath);
+    if (!fs::is_regular_file(path, error)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+std::optional<WString> ReadToolRegistry(RegistryRoot root, const WString& subKey,
+                                        const WString& valueName) {
+    HKEY rootKey = root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    UniqueHkey key;
+    if (::RegOpenKeyExW(rootKey, AsWide(subKey), 0, KEY_READ | KEY_WOW64_32KEY, key.put()) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    wchar_t buffer[kValueUnits] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(buffer);
+    if (::RegQueryValueExW(key.get(), AsWide(valueName), nullptr, &type,
+                           reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    size_t length = 0;
+    while (length < kValueUnits && buffer[length] != L'\0') ++length;
+    return WString(reinterpret_cast<const WChar*>(buffer), length);
+}
+
+void WriteText(std::FILE* stream, const WString& text) {
+    // A console shows UTF-16 as it is; a pipe or a file gets UTF-8.
+    HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+        std::fflush(stream);
+        DWORD written = 0;
+        ::WriteConsoleW(handle, AsWide(text), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, AsWide(text), static_cast<int>(text.size()),
+                                            nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, AsWide(text), static_cast<int>(text.size()), utf8.data(),
+                          bytes, nullptr, nullptr);
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
