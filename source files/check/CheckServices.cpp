@@ -55,6 +55,10 @@ OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {
     return base_.ProbeOpenForRead(path);
 }
 
+std::optional<WString> CheckServices::FullPath(const WString& path) {
+    return base_.FullPath(path);
+}
+
 bool CheckServices::IsRelativePath(const WString& path) {
     return base_.IsRelativePath(path);
 }

@@ -47,6 +47,7 @@ public:
     bool IsDirectory(const WString& path) override;
     bool MakeDirectory(const WString& path) override;
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    std::optional<WString> FullPath(const WString& path) override;
     bool IsRelativePath(const WString& path) override;
     int DriveNumber(const WString& path) override;
     void AppendPath(WChar* buffer, const WString& more) override;

@@ -8,6 +8,7 @@
 #include "norvane/CopyEntry.h"
 #include "norvane/DecimalReading.h"
 #include "norvane/LaunchLine.h"
+#include "norvane/ListMessages.h"
 #include "platform/SystemServices.h"
 #include "text/CTextLine.h"
 
@@ -43,9 +44,10 @@ public:
             text_.NextItem();
             const WString item(text_.ItemText());
             if (item.empty()) {
-                Add(Severity::Error, u"line begins with a " + SeparatorName() +
-                                         u": the tool stops reading here and copies nothing, "
-                                         u"without a message");
+                Add(Severity::Error,
+                    u"line begins with a " + SeparatorName() + u": the tool stops here with \"" +
+                        LineBeginsWithSeparatorText(text_.LineIndex() + 1) +
+                        u"\" and copies nothing");
             } else if (item == kSectionHeader) {
                 if (!ReadSection()) break;
             } else {

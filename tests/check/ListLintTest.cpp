@@ -173,7 +173,8 @@ const LintCase kCases[] = {
      {W(8, "part of the file name \"one.bin  \"") POSIX_ONLY(E(8, "cannot open"))}},
     {"FileLineBeginsWithATab",
      Join({{kLaunch}, Section(), {"one.bin", "\tData\\two.bin"}}),
-     {E(9, "begins with a TAB: the tool stops reading here")}},
+     {E(9, "begins with a TAB: the tool stops here with \"Line 9 of 'Update.up' begins with a "
+           "separator.\"")}},
     {"ParentSegmentInAFileLine",
      Join({{kLaunch}, Section(), {"..\\A\\one.bin"}}),
      {W(8, "reaches outside the product's folder")}},
