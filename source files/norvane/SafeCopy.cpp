@@ -13,29 +13,75 @@ bool HasAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && attributes != 0;
 }
 
-// The destination as it was before its replacement, so a failure can put it back.
-class DestinationState {
-public:
-    explicit DestinationState(const WString& path)
-        : path_(path), attributes_(::GetFileAttributesW(AsWide(path))) {}
+SafeCopyResult Failure(DWORD error) {
+    SafeCopyResult result;
+    result.error = error;
+    return result;
+}
 
-    bool Exists() const { return HasAttributes(attributes_); }
+// A copy of a read-only source is read-only too: cleared, so it can be renamed and deleted.
+void RemoveCopy(const WString& path) {
+    ::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(AsWide(path));
+}
+
+// The copied file keeps none of its source's attributes. Its size is what the run accounts.
+bool Normalise(const WString& path, uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data)) return false;
+    if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) {
+        ::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL);
+    }
+    size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool IsTaken(DWORD error) {
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+// Nothing is there to keep: the copy goes straight to the destination, which it creates, and a
+// failed copy takes its part-written file away again. A destination that appeared meanwhile is
+// left alone and reported as taken.
+SafeCopyResult CopyNew(const WString& source, const WString& destination,
+                       LPPROGRESS_ROUTINE progress, void* progressData) {
+    BOOL cancel = FALSE;
+    SafeCopyResult result;
+    if (::CopyFileExW(AsWide(source), AsWide(destination), progress, progressData, &cancel,
+                      COPY_FILE_FAIL_IF_EXISTS) &&
+        Normalise(destination, result.size)) {
+        return result;
+    }
+    result.error = ::GetLastError();
+    if (!IsTaken(result.error)) RemoveCopy(destination);
+    return result;
+}
+
+// The destination as it was before its replacement, so a failure can put it back.
+class ExistingDestination {
+public:
+    ExistingDestination(const WString& path, DWORD attributes)
+        : path_(path), attributes_(attributes) {}
+    ~ExistingDestination() {
+        if (unprotected_ && !gone_) ::SetFileAttributesW(AsWide(path_), attributes_);
+    }
+    ExistingDestination(const ExistingDestination&) = delete;
+    ExistingDestination& operator=(const ExistingDestination&) = delete;
 
     // Clears what would block the replacement; only called once it is about to happen.
     void Unprotect() {
-        if (Exists() && (attributes_ & kProtectingAttributes) != 0) {
+        if ((attributes_ & kProtectingAttributes) != 0) {
             unprotected_ = ::SetFileAttributesW(AsWide(path_), FILE_ATTRIBUTE_NORMAL) != FALSE;
         }
     }
-    void Restore() {
-        if (unprotected_) ::SetFileAttributesW(AsWide(path_), attributes_);
-        unprotected_ = false;
-    }
+    // Replaced, or gone by itself: nothing of it is to be put back.
+    void Gone() { gone_ = true; }
 
 private:
     const WString& path_;
     DWORD attributes_;
     bool unprotected_ = false;
+    bool gone_ = false;
 };
 
 // What the copy would meet when it writes the destination: a program that holds it open (a
@@ -45,79 +91,66 @@ DWORD OpenForReplacement(const WString& destination) {
     UniqueFile file(::CreateFileW(AsWide(destination), GENERIC_WRITE | DELETE,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
-    if (file) return ERROR_SUCCESS;
-    const DWORD error = ::GetLastError();
-    // Gone since it was looked at: it is copied as a new file.
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
+    return file ? ERROR_SUCCESS : ::GetLastError();
 }
 
-// A copy of a read-only source is read-only too: cleared, so it can be renamed and deleted.
-void RemoveTemporary(const WString& temporary) {
-    ::SetFileAttributesW(AsWide(temporary), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(AsWide(temporary));
-}
-
-SafeCopyResult Failed(DWORD error, const WString& temporary, DestinationState& destination) {
-    RemoveTemporary(temporary);
-    destination.Restore();
+// An existing file is replaced only by a complete copy: the bytes go to a temporary beside it,
+// which then takes its place in one step. ReplaceFileW keeps the old file's security
+// descriptor, which a rename would not. On failure the old file stays as it was, its attributes
+// included, and the temporary goes.
+SafeCopyResult Replace(const WString& source, const WString& destination, DWORD attributes,
+                       LPPROGRESS_ROUTINE progress, void* progressData) {
+    ExistingDestination old(destination, attributes);
+    old.Unprotect();
+    if (DWORD error = OpenForReplacement(destination); error != ERROR_SUCCESS) {
+        // Gone since it was looked at: nothing is left to keep.
+        if (error == ERROR_FILE_NOT_FOUND) {
+            old.Gone();
+            return CopyNew(source, destination, progress, progressData);
+        }
+        return Failure(error);
+    }
+    const WString temporary = TemporaryPathFor(destination);
+    // Not restartable: a failed copy's temporary is deleted, so tracking its progress in the
+    // file for a restart would be pure cost.
+    BOOL cancel = FALSE;
     SafeCopyResult result;
-    result.error = error;
+    BOOL copied = ::CopyFileExW(AsWide(source), AsWide(temporary), progress, progressData,
+                                &cancel, 0);
+    // A read-only or hidden leftover of an interrupted run is cleared and written over.
+    if (!copied && ::GetLastError() == ERROR_ACCESS_DENIED) {
+        if (::SetFileAttributesW(AsWide(temporary), FILE_ATTRIBUTE_NORMAL)) {
+            copied = ::CopyFileExW(AsWide(source), AsWide(temporary), progress, progressData,
+                                   &cancel, 0);
+        } else {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+        }
+    }
+    if (!copied || !Normalise(temporary, result.size) ||
+        !::ReplaceFileW(AsWide(destination), AsWide(temporary), nullptr,
+                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        const DWORD error = ::GetLastError();
+        RemoveCopy(temporary);
+        return Failure(error);
+    }
+    old.Gone();
+    // The replacement may take over attributes of the file it replaced.
+    const DWORD now = ::GetFileAttributesW(AsWide(destination));
+    if (HasAttributes(now) && (now & kProtectingAttributes) != 0) {
+        ::SetFileAttributesW(AsWide(destination), FILE_ATTRIBUTE_NORMAL);
+    }
     return result;
-}
-
-uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 }  // namespace
 
 SafeCopyResult CopyReplacing(const WString& source, const WString& destination,
                              LPPROGRESS_ROUTINE progress, void* progressData) noexcept {
-    DestinationState old(destination);
-    const WString temporary = TemporaryPathFor(destination);
-    if (old.Exists()) {
-        old.Unprotect();
-        if (DWORD error = OpenForReplacement(destination); error != ERROR_SUCCESS) {
-            old.Restore();
-            SafeCopyResult result;
-            result.error = error;
-            return result;
-        }
+    DWORD attributes = ::GetFileAttributesW(AsWide(destination));
+    if (!HasAttributes(attributes)) {
+        SafeCopyResult fresh = CopyNew(source, destination, progress, progressData);
+        if (!IsTaken(fresh.error)) return fresh;
+        // Another program made the file since it was looked at: it is replaced like any other.
+        attributes = ::GetFileAttributesW(AsWide(destination));
     }
-    // A leftover of an interrupted run must not block this one.
-    ::SetFileAttributesW(AsWide(temporary), FILE_ATTRIBUTE_NORMAL);
-
-    // Not restartable: a failed copy's temporary is deleted, so tracking its progress in the
-    // file for a restart would be pure cost.
-    BOOL cancel = FALSE;
-    if (!::CopyFileExW(AsWide(source), AsWide(temporary), progress, progressData, &cancel, 0)) {
-        return Failed(::GetLastError(), temporary, old);
-    }
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(AsWide(temporary), GetFileExInfoStandard, &data)) {
-        return Failed(::GetLastError(), temporary, old);
-    }
-    // The copied file keeps none of its source's attributes.
-    if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) {
-        ::SetFileAttributesW(AsWide(temporary), FILE_ATTRIBUTE_NORMAL);
-    }
-    // An existing file is replaced in place, so it keeps its security descriptor (a rename would
-    // give it the temporary's). Both stay in one folder, so a plain rename never copies.
-    const BOOL replaced =
-        old.Exists() ? ::ReplaceFileW(AsWide(destination), AsWide(temporary), nullptr,
-                                      REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                     : ::MoveFileExW(AsWide(temporary), AsWide(destination),
-                                     MOVEFILE_REPLACE_EXISTING);
-    if (!replaced) {
-        return Failed(::GetLastError(), temporary, old);
-    }
-    if (old.Exists()) {
-        // The replacement takes over attributes of the file it replaced.
-        const DWORD attributes = ::GetFileAttributesW(AsWide(destination));
-        if (HasAttributes(attributes) && attributes != FILE_ATTRIBUTE_NORMAL) {
-            ::SetFileAttributesW(AsWide(destination), FILE_ATTRIBUTE_NORMAL);
-        }
-    }
-    SafeCopyResult result;
-    result.size = SizeOf(data);
-    return result;
+    return Replace(source, destination, attributes, progress, progressData);
 }
