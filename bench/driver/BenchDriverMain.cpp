@@ -2,6 +2,9 @@
 // against the floor of any preparation, and Wine's xcopy on the same files. Prints one
 // "name milliseconds" line per figure; the script pairs and summarises them.
 //
+//   bench_driver [--warm <MiB>] <mode> <arguments>
+// With --warm, that much free memory is warmed right before each clock starts (WarmMemory.h).
+//
 //   bench_driver tool <package folder>          prepare_ms, run_ms: a whole run with Start
 //   bench_driver prepare <package folder>       prepare_ms: start to main dialog, then Exit
 //   bench_driver floor-time <file list>         floor_ms: this driver opening each listed
@@ -14,6 +17,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,9 +27,15 @@
 #include "driver/OpenEachListed.h"
 #include "driver/TextOut.h"
 #include "driver/ToolRun.h"
+#include "driver/WarmMemory.h"
 
 namespace {
 constexpr DWORD kChildLimitMs = 600000;
+size_t g_warmMebibytes = 0;
+
+void BeforeClock() {
+    WarmFreeMemory(g_warmMebibytes);
+}
 
 std::wstring ModulePath() {
     wchar_t path[MAX_PATH] = {};
@@ -41,6 +51,7 @@ std::wstring XcopyPath() {
 
 // Runs a command line to its end; returns its exit code and the time it took.
 DWORD TimeProcess(const std::wstring& commandLine, double& elapsedMs) {
+    BeforeClock();
     Stopwatch clock;
     ChildProcess child(commandLine, L"", true);
     std::optional<DWORD> code = child.WaitForExit(kChildLimitMs);
@@ -64,7 +75,7 @@ void TimeXcopy(const std::wstring& source, const std::wstring& destination, cons
 
 int Run(const std::wstring& mode, const std::wstring& first, const std::wstring& second) {
     if (mode == L"tool" || mode == L"prepare") {
-        ToolTimes times = TimeTool(first, mode == L"tool");
+        ToolTimes times = TimeTool(first, mode == L"tool", BeforeClock);
         PrintFigure("prepare_ms", times.prepareMs);
         if (mode == L"tool") PrintFigure("run_ms", times.runMs);
         return 0;
@@ -93,6 +104,11 @@ int wmain(int argc, wchar_t** argv) {
     // A crash must end the figure, not wait on an error dialog.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     int code = 2;
+    if (argc > 2 && std::wstring(argv[1]) == L"--warm") {
+        g_warmMebibytes = std::wcstoul(argv[2], nullptr, 10);
+        argc -= 2;
+        argv += 2;
+    }
     try {
         if (argc == 3 || argc == 4) code = Run(argv[1], argv[2], argc == 4 ? argv[3] : L"");
     } catch (const std::exception& failure) {

@@ -76,8 +76,10 @@ void Await(ChildProcess& tool, const char* what, DWORD limitMs, Done done) {
 }
 }  // namespace
 
-ToolTimes TimeTool(const std::wstring& packageFolder, bool copy) {
+ToolTimes TimeTool(const std::wstring& packageFolder, bool copy,
+                   const std::function<void()>& beforeClock) {
     ToolTimes times;
+    beforeClock();
     Stopwatch clock;
     ChildProcess tool(Quoted(packageFolder + L"\\Norvane.exe"), packageFolder, false);
     HWND dialog = nullptr;
@@ -87,6 +89,7 @@ ToolTimes TimeTool(const std::wstring& packageFolder, bool copy) {
 
     if (copy) {
         HWND status = ::GetDlgItem(dialog, kStatus);
+        beforeClock();
         clock.Restart();
         ::PostMessageW(::GetDlgItem(dialog, kStart), BM_CLICK, 0, 0);
         Await(tool, "the end of the copy", kRunLimitMs,

@@ -3,6 +3,7 @@
 // dialog awaited (the preparation, process start included), Start pressed, the status line
 // awaited until it reads "Copy complete!" (the run), Exit pressed and the process's end awaited.
 // A message box of the tool ends the figure with the box's text; every wait is bounded.
+#include <functional>
 #include <string>
 
 struct ToolTimes {
@@ -11,5 +12,7 @@ struct ToolTimes {
 };
 
 // With copy false, Exit is pressed as soon as the main dialog shows (nothing is copied, and
-// nothing is opened). Throws std::runtime_error with what went wrong.
-ToolTimes TimeTool(const std::wstring& packageFolder, bool copy);
+// nothing is opened). beforeClock runs right before each clock starts. Throws
+// std::runtime_error with what went wrong.
+ToolTimes TimeTool(const std::wstring& packageFolder, bool copy,
+                   const std::function<void()>& beforeClock);
