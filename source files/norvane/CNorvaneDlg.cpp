@@ -3,13 +3,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <utility>
-
 #include "framework/Diagnostics.h"
 #include "norvane/BuildCopyList.h"
 #include "norvane/CopyThreadProc.h"
 #include "norvane/FormatByteCount.h"
-#include "norvane/ProgressAccounting.h"
+#include "norvane/ShowCopyDisplay.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
 
@@ -49,10 +47,10 @@ INT_PTR CNorvaneDlg::HandleMessage(HWND, UINT message, WPARAM first, LPARAM) noe
         OnClose();
         break;
     case WM_TIMER:
-        if (first == kCopyDisplayTimer) ShowCopyDisplay();
+        if (first == kCopyDisplayTimer) ShowCopyDisplay(hwnd, *jobState, shown_);
         break;
     case kShowCopyDisplayMessage:
-        ShowCopyDisplay();
+        ShowCopyDisplay(hwnd, *jobState, shown_);
         break;
     case kRunEndedMessage:
         OnRunEnded(first != 0);
@@ -103,33 +101,12 @@ void CNorvaneDlg::OnExit() noexcept {
 }
 
 void CNorvaneDlg::OnRunEnded(bool complete) noexcept {
-    ShowCopyDisplay();
+    ShowCopyDisplay(hwnd, *jobState, shown_);
     ::KillTimer(hwnd, kCopyDisplayTimer);
     // A user who answered a failure's box and looks at the dialog must not read that the copy
     // is complete.
     ::SetDlgItemTextW(hwnd, IDC_STATUS, complete ? L"Copy complete!" : L"Copy stopped.");
     ::EnableWindow(::GetDlgItem(hwnd, IDC_EXIT), TRUE);
-}
-
-void CNorvaneDlg::ShowCopyDisplay() noexcept {
-    CopyDisplay::View view = shown_;
-    if (!jobState->display.TakeNewer(view)) {
-        return;
-    }
-    if (view.destFolder != shown_.destFolder) {
-        ::SetDlgItemTextW(hwnd, IDC_DEST_FOLDER, AsWide(view.destFolder));
-    }
-    if (view.fileName != shown_.fileName) {
-        ::SetDlgItemTextW(hwnd, IDC_FILE_NAME, AsWide(view.fileName));
-    }
-    // The count shows from the first view on, 0 included.
-    if (view.copiedBytes != shown_.copiedBytes || shown_.version == 0) {
-        const ProgressView progress = ProgressViewOf(view.copiedBytes, jobState->totalBytes);
-        ::SetDlgItemTextW(hwnd, IDC_COPIED_BYTES, AsWide(progress.bytesText));
-        ::SendDlgItemMessageW(hwnd, IDC_PROGRESS, PBM_SETPOS, progress.barPosition, 0);
-        ::SetDlgItemTextW(hwnd, IDC_PERCENT, AsWide(progress.percentText));
-    }
-    shown_ = std::move(view);
 }
 
 void CNorvaneDlg::OnClose() noexcept {

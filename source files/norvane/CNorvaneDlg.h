@@ -32,8 +32,6 @@ private:
     void OnExit() noexcept;
     void OnClose() noexcept;
     void OnRunEnded(bool complete) noexcept;
-    // Writes what changed in the copy's display since it was last shown.
-    void ShowCopyDisplay() noexcept;
 
-    CopyDisplay::View shown_;
+    CopyDisplay::View shown_;  // what the dialog shows of the running copy
 };
