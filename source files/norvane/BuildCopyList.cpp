@@ -28,6 +28,7 @@ bool AddFileLine(AppState& state, const SectionState& section, const WString& fi
     // The whole size counts: a file of 4 GB or more must not shrink to its low 32 bits, or the
     // progress display would pass 100 percent.
     state.totalBytes += probe.size;
+    state.CopyList.back().size = probe.size;
     return true;
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "app/WString.h"
 
 // One file to copy. Both full paths are folder + fileName with nothing between them.
@@ -6,6 +8,7 @@ struct CopyEntry {
     WString fileName;
     WString sourceFolder;
     WString destFolder;
+    uint64_t size = 0;  // the source's size when the list was prepared, as the total counts it
 };
 
 constexpr size_t kMaxCopyEntries = 2048;

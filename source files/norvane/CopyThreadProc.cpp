@@ -51,12 +51,12 @@ public:
             }
             madeFolder_ = folder;
         }
-        const SafeCopyResult copy = CopyReplacing(source, destination, CopyProgress, &state_);
-        if (copy.error != ERROR_SUCCESS) {
-            return StopCopyFailed(copy.error);
+        if (DWORD error = CopyReplacing(source, destination, CopyProgress, &state_);
+            error != ERROR_SUCCESS) {
+            return StopCopyFailed(error);
         }
         // Where the system reported no progress (or not all of it), the file still counts whole.
-        AccountFileCompleted(state_, copy.size);
+        AccountFileCompleted(state_, entry.size);
         return true;
     }
 

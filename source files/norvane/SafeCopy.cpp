@@ -13,48 +13,33 @@ bool HasAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && attributes != 0;
 }
 
-SafeCopyResult Failure(DWORD error) {
-    SafeCopyResult result;
-    result.error = error;
-    return result;
+// The copied file keeps none of its source's attributes; a fresh copy always carries at least
+// the archive attribute.
+bool Normalise(const WString& path) {
+    return ::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
-// A copy of a read-only source is read-only too: cleared, so it can be renamed and deleted.
+// A copy of a read-only source is read-only too: cleared, so it can be deleted.
 void RemoveCopy(const WString& path) {
-    ::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL);
+    Normalise(path);
     ::DeleteFileW(AsWide(path));
-}
-
-// The copied file keeps none of its source's attributes. Its size is what the run accounts.
-bool Normalise(const WString& path, uint64_t& size) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data)) return false;
-    if (data.dwFileAttributes != FILE_ATTRIBUTE_NORMAL) {
-        ::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL);
-    }
-    size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
 }
 
 bool IsTaken(DWORD error) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
-// Nothing is there to keep: the copy goes straight to the destination, which it creates, and a
-// failed copy takes its part-written file away again. A destination that appeared meanwhile is
-// left alone and reported as taken.
-SafeCopyResult CopyNew(const WString& source, const WString& destination,
-                       LPPROGRESS_ROUTINE progress, void* progressData) {
+// The copy straight to a destination that does not exist: the system creates it, or says that
+// it is taken, in which case it is left alone.
+DWORD CopyNew(const WString& source, const WString& destination, LPPROGRESS_ROUTINE progress,
+              void* progressData) {
     BOOL cancel = FALSE;
-    SafeCopyResult result;
-    if (::CopyFileExW(AsWide(source), AsWide(destination), progress, progressData, &cancel,
-                      COPY_FILE_FAIL_IF_EXISTS) &&
-        Normalise(destination, result.size)) {
-        return result;
+    if (!::CopyFileExW(AsWide(source), AsWide(destination), progress, progressData, &cancel,
+                       COPY_FILE_FAIL_IF_EXISTS)) {
+        return ::GetLastError();
     }
-    result.error = ::GetLastError();
-    if (!IsTaken(result.error)) RemoveCopy(destination);
-    return result;
+    Normalise(destination);
+    return ERROR_SUCCESS;
 }
 
 // The destination as it was before its replacement, so a failure can put it back.
@@ -98,8 +83,8 @@ DWORD OpenForReplacement(const WString& destination) {
 // which then takes its place in one step. ReplaceFileW keeps the old file's security
 // descriptor, which a rename would not. On failure the old file stays as it was, its attributes
 // included, and the temporary goes.
-SafeCopyResult Replace(const WString& source, const WString& destination, DWORD attributes,
-                       LPPROGRESS_ROUTINE progress, void* progressData) {
+DWORD Replace(const WString& source, const WString& destination, DWORD attributes,
+              LPPROGRESS_ROUTINE progress, void* progressData) {
     ExistingDestination old(destination, attributes);
     old.Unprotect();
     if (DWORD error = OpenForReplacement(destination); error != ERROR_SUCCESS) {
@@ -108,13 +93,12 @@ SafeCopyResult Replace(const WString& source, const WString& destination, DWORD 
             old.Gone();
             return CopyNew(source, destination, progress, progressData);
         }
-        return Failure(error);
+        return error;
     }
     const WString temporary = TemporaryPathFor(destination);
     // Not restartable: a failed copy's temporary is deleted, so tracking its progress in the
     // file for a restart would be pure cost.
     BOOL cancel = FALSE;
-    SafeCopyResult result;
     BOOL copied = ::CopyFileExW(AsWide(source), AsWide(temporary), progress, progressData,
                                 &cancel, 0);
     // A read-only or hidden leftover of an interrupted run is cleared and written over.
@@ -126,12 +110,12 @@ SafeCopyResult Replace(const WString& source, const WString& destination, DWORD 
             ::SetLastError(ERROR_ACCESS_DENIED);
         }
     }
-    if (!copied || !Normalise(temporary, result.size) ||
+    if (!copied || !Normalise(temporary) ||
         !::ReplaceFileW(AsWide(destination), AsWide(temporary), nullptr,
                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         const DWORD error = ::GetLastError();
         RemoveCopy(temporary);
-        return Failure(error);
+        return error;
     }
     old.Gone();
     // The replacement may take over attributes of the file it replaced.
@@ -139,18 +123,16 @@ SafeCopyResult Replace(const WString& source, const WString& destination, DWORD 
     if (HasAttributes(now) && (now & kProtectingAttributes) != 0) {
         ::SetFileAttributesW(AsWide(destination), FILE_ATTRIBUTE_NORMAL);
     }
-    return result;
+    return ERROR_SUCCESS;
 }
 }  // namespace
 
-SafeCopyResult CopyReplacing(const WString& source, const WString& destination,
-                             LPPROGRESS_ROUTINE progress, void* progressData) noexcept {
-    DWORD attributes = ::GetFileAttributesW(AsWide(destination));
-    if (!HasAttributes(attributes)) {
-        SafeCopyResult fresh = CopyNew(source, destination, progress, progressData);
-        if (!IsTaken(fresh.error)) return fresh;
-        // Another program made the file since it was looked at: it is replaced like any other.
-        attributes = ::GetFileAttributesW(AsWide(destination));
-    }
-    return Replace(source, destination, attributes, progress, progressData);
+DWORD CopyReplacing(const WString& source, const WString& destination,
+                    LPPROGRESS_ROUTINE progress, void* progressData) noexcept {
+    // Most destinations of an update are new or are replaced; asking the system to create the
+    // file tells the two apart without a look-up of its own.
+    const DWORD error = CopyNew(source, destination, progress, progressData);
+    if (!IsTaken(error)) return error;
+    return Replace(source, destination, ::GetFileAttributesW(AsWide(destination)), progress,
+                   progressData);
 }
