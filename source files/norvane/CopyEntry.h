@@ -11,4 +11,4 @@ struct CopyEntry {
     uint64_t size = 0;  // the source's size when the list was prepared, as the total counts it
 };
 
-constexpr size_t kMaxCopyEntries = 2049;
+constexpr size_t kMaxCopyEntries = 2048;
