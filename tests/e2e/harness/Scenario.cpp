@@ -1,96 +1,130 @@
 #include "Scenario.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
-#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
-#include "Files.h"
-#include "TextForm.h"
-
-namespace {
-
-std::vector<ScenarioEntry>& Registry() {
-    static std::vector<ScenarioEntry> entries;
-    return entries;
+std::vector<std::pair<std::string, ScenarioFunction>>& Scenarios() {
+    static std::vector<std::pair<std::string, ScenarioFunction>> scenarios;
+    return scenarios;
 }
 
-void Print(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
-std::string FirstDifference(std::wstring_view expected, std::wstring_view actual) {
-    size_t at = 0;
-    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
-    return "first difference at unit " + std::to_string(at) + " (lengths " +
-           std::to_string(expected.size()) + " and " + std::to_string(actual.size()) + ")";
-}
-
-}  // namespace
-
-bool RegisterScenario(const char* name, ScenarioFunction function) {
-    Registry().push_back({name, function});
-    return true;
-}
-
-const std::vector<ScenarioEntry>& RegisteredScenarios() {
-    return Registry();
-}
-
-void ScenarioRun::Case(std::wstring_view name,
-                       const std::function<void(const std::wstring& caseFolder)>& body) {
-    if (!context_.caseFilter.empty() && context_.caseFilter != name) return;
-    currentCase_ = name;
-    ++casesRun_;
-    const int failuresBefore = failures_;
-    Print("--- case " + ToUtf8(name));
-    const std::wstring folder = FreshWorkFolder(context_.scenarioName + L"\\" + std::wstring(name));
+void ScenarioRun::Case(const std::wstring& caseName,
+                       const std::function<void(const std::wstring&)>& body) {
+    currentCase = caseName;
+    ++cases;
+    const int failuresBefore = failures;
+    std::printf("--- case %s\n", Narrow(caseName).c_str());
+    const std::wstring folder = WorkFolder(name + L"\\" + caseName);
+    RemoveTree(folder);
     try {
+        MakeFolders(folder);
         body(folder);
     } catch (const CaseAborted&) {
         // Already reported.
     } catch (const std::exception& error) {
-        Fail("unexpected error in the driver", error.what());
+        True("the driver", false, error.what());
     }
-    if (failures_ == failuresBefore) {
+    if (failures == failuresBefore) {
         RemoveTree(folder);
     } else {
-        Print("    (work folder kept: " + ToUtf8(folder) + ")");
+        std::printf("    (work folder kept: %s)\n", Narrow(folder).c_str());
     }
-    currentCase_.clear();
+    std::fflush(stdout);
 }
 
-bool ScenarioRun::Equal(std::string_view what, std::wstring_view expected,
-                        std::wstring_view actual) {
-    if (expected == actual) return true;
-    Fail(what, "\n      expected: " + Visible(expected) + "\n      actual:   " + Visible(actual) +
-                   "\n      " + FirstDifference(expected, actual));
+bool ScenarioRun::Equal(const std::string& what, const std::wstring& expected,
+                        const std::wstring& actual) {
+    return True(what, expected == actual,
+                "\n      expected: " + Visible(expected) + "\n      actual:   " + Visible(actual));
+}
+
+bool ScenarioRun::True(const std::string& what, bool condition, const std::string& detail) {
+    if (condition) return true;
+    ++failures;
+    std::printf("FAIL [%s] %s: %s\n", Narrow(currentCase).c_str(), what.c_str(), detail.c_str());
+    std::fflush(stdout);
     return false;
 }
 
-bool ScenarioRun::EqualNumber(std::string_view what, long long expected, long long actual) {
-    if (expected == actual) return true;
-    Fail(what, "expected " + std::to_string(expected) + ", actual " + std::to_string(actual));
-    return false;
-}
-
-bool ScenarioRun::True(std::string_view what, bool condition, std::string_view detail) {
-    if (!condition) Fail(what, detail.empty() ? std::string_view("not so") : detail);
-    return condition;
-}
-
-void ScenarioRun::Fail(std::string_view what, std::string_view detail) {
-    ++failures_;
-    std::string line = "FAIL";
-    if (!currentCase_.empty()) line += " [" + ToUtf8(currentCase_) + "]";
-    Print(line + " " + std::string(what) + ": " + std::string(detail));
-}
-
-void ScenarioRun::Abort(std::string_view what, std::string_view detail) {
-    Fail(what, detail);
+void ScenarioRun::Abort(const std::string& what, const std::string& detail) {
+    True(what, false, detail);
     throw CaseAborted{};
 }
 
-void ScenarioRun::Note(std::string_view text) {
-    Print("    " + std::string(text));
+std::string Narrow(const std::wstring& text, UINT codePage) {
+    std::string bytes(text.size() * 3, '\0');  // UTF-8 takes at most 3 bytes a unit
+    bytes.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                     bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                     nullptr));
+    return bytes;
+}
+
+std::wstring Widen(const std::string& bytes, UINT codePage) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                    text.data(), static_cast<int>(text.size())));
+    return text;
+}
+
+std::string Visible(const std::wstring& text) {
+    std::wstring escaped = L"\"";
+    for (wchar_t unit : text) {
+        switch (unit) {
+            case L'\r': escaped += L"\\r"; break;
+            case L'\n': escaped += L"\\n"; break;
+            case L'\t': escaped += L"\\t"; break;
+            case L'"':
+            case L'\\': escaped += {L'\\', unit}; break;
+            default: escaped += unit;
+        }
+    }
+    return Narrow(escaped + L"\"");
+}
+
+std::wstring WorkFolder(const std::wstring& relative) {
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folder = temp + (L"norvane-e2e\\" + relative);
+    return folder.back() == L'\\' ? folder : folder + L"\\";
+}
+
+void MakeFolders(const std::wstring& folder) {
+    const int error = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+        throw std::runtime_error("making the folder " + Narrow(folder) + " failed, error " +
+                                 std::to_string(error));
+    }
+}
+
+void RemoveTree(const std::wstring& folder) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(folder, error);
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    MakeFolders(FolderOf(path));
+    std::ofstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file.write(bytes.data(), bytes.size()).flush())
+        throw std::runtime_error("writing " + Narrow(path) + " failed");
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    if (!file) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    return path.substr(0, path.find_last_of(L'\\') + 1);
 }

@@ -1,73 +1,54 @@
 #pragma once
-// Scenarios and their verdicts. A scenario is a function registered under a name with
-// E2E_SCENARIO(name); the build reads the same lines to make one test per scenario, so the
-// registration is the only list of scenarios. Every check runs inside a Case; related cases run
-// as rows of one scenario, each row in its own Case with a fresh work folder.
-//
-//   E2E_SCENARIO(area_behaviour) {
-//       run.Case(L"what", [&](const std::wstring& folder) { ToolCase tool(run, folder); ... });
-//   }
+// What every scenario uses: its registration, its cases and checks, text and files.
+// A scenario is a function registered with E2E_SCENARIO(name); the build reads those lines to
+// make one test per scenario. Every check runs inside a Case, which gets a fresh work folder,
+// kept for inspection when the case fails. A failure is printed at once with the case, what was
+// compared, the expected and the actual value; the case goes on unless it is aborted.
+#include <windows.h>
+
 #include <functional>
+#include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
-struct ScenarioContext {
-    std::wstring productExe;    // the Norvane.exe under test, full path
-    std::wstring driverFolder;  // folder of the driver, with e2e_recorder.exe beside it
-    std::wstring scenarioName;
-    std::wstring caseFilter;  // run only the case of this name when not empty
-};
+#include "platform/win32/UniqueResource.h"
 
-// Thrown to end the current case at once after a failure that leaves nothing more to check.
-struct CaseAborted {};
-// Thrown to end the scenario as not applicable on this machine or build.
-struct ScenarioSkipped {
+using UniqueHandle = UniqueResource<NullHandleTraits>;
+struct CaseAborted {};    // ends the case after a failure that leaves nothing more to check
+struct ScenarioSkipped {  // the scenario does not apply to this build
     std::string reason;
 };
 
-class ScenarioRun {
-public:
-    explicit ScenarioRun(ScenarioContext context) : context_(std::move(context)) {}
+struct ScenarioRun {
+    std::wstring productExe, driverFolder, name;  // the driver's folder holds e2e_recorder.exe
+    int cases = 0, failures = 0;
+    std::wstring currentCase = {};
 
-    const ScenarioContext& Context() const { return context_; }
-
-    // Runs one case: prints its name, gives it a fresh, empty work folder (the case folder),
-    // catches its abort, and keeps the folder for inspection when the case failed.
-    void Case(std::wstring_view name,
-              const std::function<void(const std::wstring& caseFolder)>& body);
-
-    // Checks: each failure is printed at once with the case, what was compared, the expected
-    // and the actual value; the case goes on unless it is aborted.
-    bool Equal(std::string_view what, std::wstring_view expected, std::wstring_view actual);
-    bool EqualNumber(std::string_view what, long long expected, long long actual);
-    bool True(std::string_view what, bool condition, std::string_view detail = {});
-    void Fail(std::string_view what, std::string_view detail);
-    [[noreturn]] void Abort(std::string_view what, std::string_view detail);
-    [[noreturn]] void Skip(std::string_view reason) { throw ScenarioSkipped{std::string(reason)}; }
-    void Note(std::string_view text);
-
-    int FailureCount() const { return failures_; }
-    int CasesRun() const { return casesRun_; }
-
-private:
-    ScenarioContext context_;
-    std::wstring currentCase_;
-    int failures_ = 0;
-    int casesRun_ = 0;
+    void Case(const std::wstring& caseName, const std::function<void(const std::wstring&)>& body);
+    bool Equal(const std::string& what, const std::wstring& expected, const std::wstring& actual);
+    bool True(const std::string& what, bool condition, const std::string& detail);
+    [[noreturn]] void Abort(const std::string& what, const std::string& detail);
+    [[noreturn]] void Skip(const std::string& reason) { throw ScenarioSkipped{reason}; }
 };
 
 using ScenarioFunction = void (*)(ScenarioRun&);
-struct ScenarioEntry {
-    const char* name;
-    ScenarioFunction function;
-};
-bool RegisterScenario(const char* name, ScenarioFunction function);
-const std::vector<ScenarioEntry>& RegisteredScenarios();
-
-#define E2E_SCENARIO(name)                                 \
-    static void Scenario_##name(ScenarioRun& run);         \
-    [[maybe_unused]] static const bool registered_##name = \
-        RegisterScenario(#name, &Scenario_##name);         \
+std::vector<std::pair<std::string, ScenarioFunction>>& Scenarios();
+#define E2E_SCENARIO(name)                                         \
+    static void Scenario_##name(ScenarioRun& run);                 \
+    [[maybe_unused]] static const bool registered_##name =         \
+        (Scenarios().emplace_back(#name, &Scenario_##name), true); \
     static void Scenario_##name(ScenarioRun& run)
+
+// Text is UTF-16 in the tool, ANSI in "Update.up" and on the debugger output, UTF-8 in reports.
+std::string Narrow(const std::wstring& text, UINT codePage = CP_UTF8);
+std::wstring Widen(const std::string& bytes, UINT codePage = CP_UTF8);
+std::string Visible(const std::wstring& text);  // quoted on one line: \r \n \t \" \\ escaped
+
+// <temp>\norvane-e2e\<relative>\ ; folders passed to and returned by these end in a backslash.
+std::wstring WorkFolder(const std::wstring& relative);
+void MakeFolders(const std::wstring& folder);  // with its missing parents; throws on failure
+void RemoveTree(const std::wstring& folder);   // read-only files included; absent is fine
+void WriteBytes(const std::wstring& path, const std::string& bytes);  // makes the folders
+std::optional<std::string> ReadBytes(const std::wstring& path);
+bool Exists(const std::wstring& path);  // a file or a folder, whatever the path's length
+std::wstring FolderOf(const std::wstring& path);
