@@ -1,21 +1,18 @@
 // e2e_driver <path to Norvane.exe> <scenario>   runs one scenario.
 // Exit code: 0 passed, 1 failed, 2 wrong use, 77 skipped (not applicable to this build).
-#include <cstdio>
+#include <algorithm>
 
 #include "harness/Scenario.h"
 
 int wmain(int argc, wchar_t** argv) {
-    // A crash of the driver must not wait on an error dialog.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);  // a crash shows no dialog
     if (argc != 3) {
         std::fputs("usage: e2e_driver <path to Norvane.exe> <scenario>\n", stderr);
         return 2;
     }
     // The build hands over a Unix path; Wine shows the Unix root as the drive Z:.
     std::wstring product = argv[1][0] == L'/' ? L"Z:" + std::wstring(argv[1]) : argv[1];
-    for (wchar_t& unit : product) {
-        if (unit == L'/') unit = L'\\';
-    }
+    std::replace(product.begin(), product.end(), L'/', L'\\');
     wchar_t driver[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
     ScenarioRun run{product, FolderOf(driver), argv[2]};
@@ -35,6 +32,6 @@ int wmain(int argc, wchar_t** argv) {
                     run.cases, run.failures);
         return passed ? 0 : 1;
     }
-    std::fprintf(stderr, "unknown scenario '%s'\n", Narrow(run.name).c_str());
+    std::fprintf(stderr, "no scenario named %s\n", Narrow(run.name).c_str());
     return 2;
 }

@@ -31,7 +31,7 @@ void ExpectCopied(ScenarioRun& run, const ToolCase& tool, const std::wstring& fo
         ExpectFile(run, tool.Destination(entry), ToolCase::Contents(entry),
                    GetFileAttributesW(probe.c_str()));
     }
-    for (const Entry& entry : tool.Entries()) {
+    for (const Entry& entry : tool.entries) {
         const std::wstring temporary = FolderOf(tool.Destination(entry)) + L"~norvane.copy.tmp";
         run.True(Narrow(temporary), !Exists(temporary), "a temporary copy is left behind");
     }
@@ -86,7 +86,7 @@ E2E_SCENARIO(copy_package_complete) {
                   EndView(kComplete, folder + L"install\\B\\", L"readonly", L"1,234,567",
                           L"1,234,567", L"100 %", 100),
                   View(dialog));
-        ExpectCopied(run, tool, folder, tool.Entries());
+        ExpectCopied(run, tool, folder, tool.entries);
         tool.Exit(dialog, {tool.root + L"Report.txt"});
     });
 }
@@ -101,19 +101,23 @@ E2E_SCENARIO(copy_stops_at_failure) {
         std::wstring failing;  // the entry, of product B
         std::wstring kept;     // a file already there, under the install folders
         DWORD error;           // of the copy; 0: a folder cannot be made
-        void (*disturb)(ToolCase& tool, const std::wstring& folder);  // after the preparation
+        // After the preparation; what it returns stays open until the case ends.
+        UniqueFile (*disturb)(const ToolCase& tool);
     };
     const Row rows[] = {
         {L"source deleted after the preparation", L"gone.dat", L"B\\gone.dat", ERROR_FILE_NOT_FOUND,
-         [](ToolCase& tool, const std::wstring&) {
+         [](const ToolCase& tool) {
              DeleteFileW((tool.root + L"B\\gone.dat").c_str());
+             return UniqueFile();
          }},
         {L"a file where a folder must be", L"Data\\file.bin", L"B\\Data", 0, nullptr},
         // A running exe or dll of the product holds its file so.
         {L"destination held open by another program", L"held.dll", L"B\\held.dll",
          ERROR_SHARING_VIOLATION,
-         [](ToolCase& tool, const std::wstring& folder) {
-             tool.HoldOpen(folder + L"install\\B\\held.dll", GENERIC_READ, FILE_SHARE_READ);
+         [](const ToolCase& tool) {
+             return UniqueFile(CreateFileW((tool.folder + L"install\\B\\held.dll").c_str(),
+                                           GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
          }},
     };
     for (const Row& row : rows) {
@@ -126,7 +130,7 @@ E2E_SCENARIO(copy_stops_at_failure) {
             SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
             const DWORD keptAttributes = GetFileAttributesW(kept.c_str());
             HWND dialog = tool.StartToMainDialog();
-            if (row.disturb) row.disturb(tool, folder);
+            const UniqueFile held = row.disturb ? row.disturb(tool) : UniqueFile();
             Click(dialog, IDC_START);
             const MessageBoxView box =
                 row.error ? tool.ExpectBox("copy failure", CopyFailedBox(row.error), nullptr)
@@ -143,7 +147,7 @@ E2E_SCENARIO(copy_stops_at_failure) {
             tool.AwaitRunEnd(dialog);
             run.Equal("after the failure", view(kStopped), View(dialog));
             ExpectFile(run, kept, "a file already there", keptAttributes);
-            ExpectCopied(run, tool, folder, {tool.Entries()[0]});
+            ExpectCopied(run, tool, folder, {tool.entries[0]});
             tool.Exit(dialog, {tool.root + L"Report.txt"},
                       row.error ? CopyFailedReport(row.error) : L"");
         });
@@ -172,11 +176,11 @@ E2E_SCENARIO(copy_close_during_copy) {
             // Closing is right only after the run: by then its last file is in place.
             std::printf("    the dialog closed at the close request\n");
             run.True("run ended before the dialog closed",
-                     Exists(tool.Destination(tool.Entries().back())),
+                     Exists(tool.Destination(tool.entries.back())),
                      "the dialog closed while the copy was still running");
         }
         tool.ExpectEnd({});
-        ExpectCopied(run, tool, folder, tool.Entries());
+        ExpectCopied(run, tool, folder, tool.entries);
     });
 }
 
@@ -202,7 +206,7 @@ E2E_SCENARIO(copy_destination_path_length) {
             install += std::wstring(installUnits - install.size() - 1, L'g') + L"\\";
             const bool fits = row.units < 260;
             tool.WritePackage({{L"L", PerUser, {{row.file, 3}}, L"0", L"m", install}});
-            if (fits) WriteBytes(tool.Destination(tool.Entries()[0]), "old");
+            if (fits) WriteBytes(tool.Destination(tool.entries[0]), "old");
             HWND dialog = StartCopy(tool);
             if (!fits) {
                 tool.Answer(tool.ExpectBox("copy failure",
@@ -210,7 +214,7 @@ E2E_SCENARIO(copy_destination_path_length) {
             }
             tool.AwaitRunEnd(dialog);
             run.Equal("status", fits ? kComplete : kStopped, ControlText(dialog, IDC_STATUS));
-            if (fits) ExpectCopied(run, tool, folder, tool.Entries());
+            if (fits) ExpectCopied(run, tool, folder, tool.entries);
             run.True("install folder made", Exists(folder + L"install") == fits,
                      fits ? "it is missing" : "it exists");
             tool.Exit(dialog, {tool.root + L"Report.txt"},

@@ -3,8 +3,6 @@
 // 32-bit tool finds its folders.
 #include "harness/ToolCase.h"
 
-#include <commctrl.h>
-
 namespace {
 // The caption that Wine (and an English Windows) gives a box shown without one.
 constexpr wchar_t kDefaultCaption[] = L"Error";
@@ -34,7 +32,7 @@ E2E_SCENARIO(prep_main_dialog_before_start) {
                   L"Files will be copied\n\n\nbyte\n\n0 %\nbar 0\nStart enabled\nExit enabled\n",
                   View(dialog));
         tool.Exit(dialog, {});
-        run.True("copy", !Exists(tool.Destination(tool.Entries()[0])), "made before Start");
+        run.True("copy", !Exists(tool.Destination(tool.entries[0])), "made before Start");
     });
 }
 
@@ -76,7 +74,7 @@ E2E_SCENARIO(prep_messages) {
                 tool.Answer(box);
             }
             tool.ExpectEnd({});
-            for (const ToolCase::Entry& entry : tool.Entries())
+            for (const ToolCase::Entry& entry : tool.entries)
                 run.True(Narrow(tool.Destination(entry)), !Exists(tool.Destination(entry)),
                          "copied");
         });
@@ -88,7 +86,7 @@ E2E_SCENARIO(prep_registry_32bit_view) {
     // view; a value present only in the 64-bit view is not found.
     DWORD type = 0;
     if (!GetBinaryTypeW(run.productExe.c_str(), &type) || type != SCS_32BIT_BINARY) {
-        run.Skip("the registry views differ only for the 32-bit product");
+        throw ScenarioSkipped{"the registry views differ only for the 32-bit product"};
     }
     struct Row {
         const wchar_t* name;
@@ -100,6 +98,14 @@ E2E_SCENARIO(prep_registry_32bit_view) {
         {L"value only in the 64-bit view", KEY_WOW64_64KEY, false},
     };
     for (const Row& row : rows) {
+        // The case forgets the keys of its own view only.
+        const auto forget = [&] {
+            UniqueHkey software;
+            RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | row.view,
+                          software.put());
+            RegDeleteTreeW(software.get(), L"NorvaneE2E");
+        };
+        forget();
         run.Case(row.name, [&](const std::wstring& folder) {
             ToolCase tool(run, folder);
             const Product product{L"A", NoKey, {{L"One.dat", 3}}, L"1", L"Not found"};
@@ -112,5 +118,6 @@ E2E_SCENARIO(prep_registry_32bit_view) {
             tool.Answer(tool.ExpectBox("lookup", {kDefaultCaption, L"Not found"}, mainDialog));
             tool.ExpectEnd({});
         });
+        forget();
     }
 }
