@@ -5,7 +5,6 @@
 // kept for inspection when the case fails. A failure is printed at once with the case, what was
 // compared, the expected and the actual value; the case goes on unless it is aborted.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -55,11 +54,7 @@ inline std::string Visible(const std::wstring& text) {
 
 // Folders passed to and returned by these end in a backslash. Failures throw.
 inline void MakeFolders(const std::wstring& folder) {
-    const int error = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-    if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
-        throw std::runtime_error("making " + Narrow(folder) + " failed, error " +
-                                 std::to_string(error));
-    }
+    std::filesystem::create_directories(folder);
 }
 
 inline void RemoveTree(const std::wstring& folder) {  // read-only files included

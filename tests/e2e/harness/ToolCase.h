@@ -1,11 +1,11 @@
 #pragma once
-// One run of the tool as a user meets it: a package folder holding the tool's copy, "Update.up"
-// and the files it names; registry values that last as long as the case; the recorder as the
-// shell's handler of ".txt" documents; then the tool started as the driver's debuggee (so that
-// its debugger output reaches the driver), its windows awaited, read and answered, and its end.
-// Every wait is bounded; one that runs out ends the case with what was expected and what the
-// tool showed instead. Windows are read through SendMessageTimeoutW, so a hung tool cannot hang
-// the driver; presses are posted, since the handler of a press may sit in a box's loop.
+// One run of the tool as a user meets it: a package folder with the tool's copy, "Update.up" and
+// the files it names; registry values for the case; the recorder as the shell's handler of ".txt"
+// documents; the tool started as the driver's debuggee (so its debugger output reaches the
+// driver), its windows awaited, read and answered, and its end. Every wait is bounded; one that
+// runs out ends the case with what was expected and what the tool showed instead. Windows are
+// read through SendMessageTimeoutW, so a hung tool cannot hang the driver; presses are posted,
+// since the handler of a press may sit in a box's loop.
 #include "Scenario.h"
 // After windows.h:
 #include <commctrl.h>
@@ -19,13 +19,13 @@
 inline constexpr wchar_t kComplete[] = L"Copy complete!", kStopped[] = L"Copy stopped.";
 // A message box has the icon control (Wine makes it even for a box without icon) and the text.
 inline constexpr int kIconControl = 1088, kTextControl = 0xFFFF;
-inline constexpr DWORD kWaitMs = 15000, kMessageTimeoutMs = 5000;
+inline constexpr DWORD kWaitMs = 15000;
 
 inline std::wstring WindowText(HWND window) {
     std::wstring text(32768, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied)) {
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
         return L"<no answer to WM_GETTEXT>";
     }
     return text.substr(0, copied);
@@ -55,13 +55,12 @@ inline std::wstring View(HWND dialog) {
         view += ControlText(dialog, id) + L"\n";
     }
     DWORD_PTR bar = 0;
-    SendMessageTimeoutW(GetDlgItem(dialog, IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
-                        kMessageTimeoutMs, &bar);
+    SendMessageTimeoutW(GetDlgItem(dialog, IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                        &bar);
     view += L"bar " + std::to_wstring(bar) + L"\n";
-    for (int id : {IDC_START, IDC_EXIT}) {
+    for (int id : {IDC_START, IDC_EXIT})
         view += ControlText(dialog, id) +
                 (IsWindowEnabled(GetDlgItem(dialog, id)) ? L" enabled\n" : L" disabled\n");
-    }
     return view;
 }
 
@@ -84,19 +83,15 @@ inline std::wstring ErrorReport(int line, const std::wstring& source, const std:
 }
 
 // Sets a REG_SZ value in the given view (0: the driver's own, which is the tool's).
-inline void SetValue(HKEY root, const std::wstring& subKey, const std::wstring& name,
+inline void SetValue(HKEY root, const std::wstring& subKey, const wchar_t* name,
                      const std::wstring& data, REGSAM view = 0) {
     UniqueHkey key;
-    LSTATUS status = RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
-                                     nullptr, key.put(), nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(data.c_str()),
-                                static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                        key.put(), nullptr) ||
+        RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)))) {
+        throw std::runtime_error("setting a value of " + Narrow(subKey) + " failed");
     }
-    if (status != ERROR_SUCCESS)
-        throw std::runtime_error("setting " + Narrow(subKey) + " failed, " +
-                                 std::to_string(status));
 }
 
 // A file line of a section. Its source gets `size` bytes of contents of its own, so that a
@@ -137,15 +132,15 @@ public:
         : run(scenario), folder(caseFolder), root(caseFolder + L"package\\") {
         ForgetCaseKeys();
         MakeFolders(root);
-        if (!CopyFileW(run.productExe.c_str(), (root + L"Norvane.exe").c_str(), FALSE))
-            throw std::runtime_error("copying the tool failed, " + std::to_string(GetLastError()));
+        std::filesystem::copy_file(run.productExe, root + L"Norvane.exe");
         wchar_t old[256];
         DWORD size = sizeof old;
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, kTextKey, nullptr, RRF_RT_REG_SZ, nullptr, old,
-                         &size) == ERROR_SUCCESS)
+        if (!RegGetValueW(HKEY_LOCAL_MACHINE, kTextKey, nullptr, RRF_RT_REG_SZ, nullptr, old,
+                          &size))
             oldTextHandler_ = old;
         SetValue(HKEY_LOCAL_MACHINE, kRecorderKey + std::wstring(L"\\shell\\open\\command"), L"",
-                 L"\"" + run.driverFolder + L"e2e_recorder.exe\" \"" + ShellLog() + L"\" \"%1\"");
+                 L"\"" + run.driverFolder + L"e2e_recorder.exe\" \"" + folder +
+                     L"shell-open.log\" \"%1\"");
         SetValue(HKEY_LOCAL_MACHINE, kTextKey, L"", L"NorvaneE2E.Recorder");
     }
     ToolCase(const ToolCase&) = delete;
@@ -158,12 +153,11 @@ public:
         }
         ForgetCaseKeys();
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRecorderKey);
-        if (oldTextHandler_) {
-            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kTextKey, nullptr, REG_SZ, oldTextHandler_->c_str(),
-                            static_cast<DWORD>((oldTextHandler_->size() + 1) * sizeof(wchar_t)));
-        } else {
-            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kTextKey, nullptr);
-        }
+        const std::wstring old = oldTextHandler_.value_or(L"");
+        if (!oldTextHandler_) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kTextKey, nullptr);
+        if (oldTextHandler_)
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, kTextKey, nullptr, REG_SZ, old.c_str(),
+                            static_cast<DWORD>((old.size() + 1) * sizeof(wchar_t)));
     }
 
     // The products' sources and registry values, "Report.txt", and the list: the launch line,
@@ -212,7 +206,7 @@ public:
     // Starts the tool from its package folder, with the case folder as working folder.
     void Start() {
         thread_.reset(CreateThread(nullptr, 0, &ToolCase::DebugLoop, this, 0, nullptr));
-        if (!thread_ || WaitForSingleObject(started_.get(), 2 * kWaitMs) != WAIT_OBJECT_0 ||
+        if (!thread_ || WaitForSingleObject(started_.get(), kWaitMs) != WAIT_OBJECT_0 ||
             !process_) {
             InterlockedExchange(&stop_, 1);
             run.Abort("start", "the tool did not start, error " + std::to_string(startError_));
@@ -242,15 +236,15 @@ public:
         });
         return found;
     }
-    // The next message box shown, checked against what it must show; `owner` is the window that
-    // must own it (or null).
+    // The next message box shown, checked against what it must show and the window that must
+    // own it (or null).
     MessageBoxView ExpectBox(const std::string& stage, const MessageBoxView& expected, HWND owner) {
         HWND window = AwaitDialog(stage + ": a message box shown", [](HWND candidate) {
             return IsMessageBox(candidate) && IsWindowVisible(candidate);
         });
         DWORD_PTR icon = 0;
         SendMessageTimeoutW(GetDlgItem(window, kIconControl), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG,
-                            kMessageTimeoutMs, &icon);
+                            5000, &icon);
         const MessageBoxView box{WindowText(window), ControlText(window, kTextControl), icon != 0,
                                  window, GetWindow(window, GW_OWNER)};
         run.Equal(stage + ": box caption", expected.caption, box.caption);
@@ -265,30 +259,21 @@ public:
         PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         Until("the box closed on OK", [&] { return !IsWindow(box.window); });
     }
-    // Waits until the status line tells the run's end and Exit is enabled; ends the case when a
-    // box shows first. With mayClose, returns false when the main dialog is gone instead.
-    bool AwaitRunEnd(HWND dialog, DWORD timeoutMs = kWaitMs, bool mayClose = false) {
-        bool closed = false;
+    // Waits until the status line tells the run's end and Exit is enabled: the worker ends its
+    // run by setting the status, then enabling Exit.
+    void AwaitRunEnd(HWND dialog, DWORD timeoutMs = kWaitMs) {
         Until(
             "the run's end in the status line and Exit enabled",
             [&] {
-                for (HWND window : Dialogs()) {
-                    if (IsMessageBox(window) && IsWindowVisible(window))
-                        run.Abort("copy",
-                                  "a box shows " + Visible(ControlText(window, kTextControl)));
-                }
-                // The worker ends its run by setting the status, then enabling Exit.
                 const std::wstring status = ControlText(dialog, IDC_STATUS);
-                closed = mayClose && !IsWindow(dialog);
-                return closed || ((status == kComplete || status == kStopped) &&
-                                  IsWindowEnabled(GetDlgItem(dialog, IDC_EXIT)));
+                return (status == kComplete || status == kStopped) &&
+                       IsWindowEnabled(GetDlgItem(dialog, IDC_EXIT));
             },
             timeoutMs);
-        return !closed;
     }
-    // The tool ends with 0 (a crash gives another code), having asked the shell to open these
-    // documents (full paths, in order) and written this on the debugger output, as it arrives
-    // through the ANSI code page (characters outside it arrive as its stand-ins).
+    // The tool ends with 0 (a crash gives the exception's code), having asked the shell to open
+    // these documents (full paths, in order) and written this on the debugger output, as it
+    // arrives through the ANSI code page (characters outside it arrive as its stand-ins).
     void ExpectEnd(const std::vector<std::wstring>& opened, const std::wstring& debugOutput = L"") {
         WaitForSingleObject(thread_.get(), kWaitMs);
         if (!HasExited() || *exitCode_ != 0) run.True("exit code", false, "expected 0; " + State());
@@ -307,7 +292,7 @@ public:
                 UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
                 if (process) WaitForSingleObject(process.get(), kWaitMs);
             }
-            actual = Widen(ReadBytes(ShellLog()).value_or(""));
+            actual = Widen(ReadBytes(folder + L"shell-open.log").value_or(""));
             if (actual == expected || GetTickCount64() >= deadline) break;
         }
         run.Equal("documents opened with the shell, one per line", expected, actual);
@@ -328,7 +313,6 @@ private:
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\NorvaneE2E");
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\NorvaneE2E");
     }
-    std::wstring ShellLog() const { return folder + L"shell-open.log"; }
 
     // Windows delivers a debuggee's events only to the thread that created it, so a thread of its
     // own starts the tool and runs the event loop while the case drives the windows.
@@ -349,34 +333,31 @@ private:
         }
         startError_ = GetLastError();
         SetEvent(started_.get());
-        while (process_ && !InterlockedCompareExchange(&stop_, 0, 0)) {
+        while (process_ && !exitCode_ && !InterlockedCompareExchange(&stop_, 0, 0)) {
             DEBUG_EVENT event{};
             if (!WaitForDebugEvent(&event, 100)) continue;
             DWORD continueStatus = DBG_CONTINUE;
             std::lock_guard<std::mutex> guard(lock_);
-            if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
-                CloseHandle(event.u.CreateProcessInfo.hFile);
-            } else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT) {
-                CloseHandle(event.u.LoadDll.hFile);
-            } else if (event.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
-                // Wine hands OutputDebugStringW text over in the ANSI code page.
+            const DWORD code = event.dwDebugEventCode;
+            if (code == CREATE_PROCESS_DEBUG_EVENT) CloseHandle(event.u.CreateProcessInfo.hFile);
+            if (code == LOAD_DLL_DEBUG_EVENT) CloseHandle(event.u.LoadDll.hFile);
+            if (code == EXIT_PROCESS_DEBUG_EVENT) exitCode_ = event.u.ExitProcess.dwExitCode;
+            if (code == OUTPUT_DEBUG_STRING_EVENT) {  // in the ANSI code page under Wine
                 std::string text(event.u.DebugString.nDebugStringLength, '\0');
                 SIZE_T read = 0;
                 ReadProcessMemory(process_.get(), event.u.DebugString.lpDebugStringData,
                                   text.data(), text.size(), &read);
                 debugOutput_ +=
                     Widen(text.substr(0, std::min<size_t>(read, text.find('\0'))), CP_ACP);
-            } else if (event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT) {
-                // Breakpoints (the loader's at the start; 0x4000001F from a 32-bit tool) are the
-                // debugger's; the tool handles the rest, or ends with the exception's code.
-                const DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
-                if (code != EXCEPTION_BREAKPOINT && code != 0x4000001F)
+            }
+            // Breakpoints (the loader's at the start; 0x4000001F from a 32-bit tool) are the
+            // debugger's; the tool handles the rest, or ends with the exception's code.
+            if (code == EXCEPTION_DEBUG_EVENT) {
+                const DWORD exception = event.u.Exception.ExceptionRecord.ExceptionCode;
+                if (exception != EXCEPTION_BREAKPOINT && exception != 0x4000001F)
                     continueStatus = DBG_EXCEPTION_NOT_HANDLED;
-            } else if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
-                exitCode_ = event.u.ExitProcess.dwExitCode;
             }
             ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
-            if (exitCode_) return;
         }
     }
     bool HasExited() const {
@@ -389,10 +370,7 @@ private:
     }
     std::string State() const {  // exit code, debug output and dialogs, for failure reports
         char state[64] = "the tool is still running";
-        if (HasExited()) {
-            std::snprintf(state, sizeof state, "the tool exited with code 0x%08lX",
-                          static_cast<unsigned long>(*exitCode_));
-        }
+        if (HasExited()) std::snprintf(state, 64, "the tool exited with code 0x%08lX", *exitCode_);
         std::string dialogs;
         for (HWND window : Dialogs()) {
             dialogs +=
