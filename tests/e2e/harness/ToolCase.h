@@ -1,11 +1,10 @@
 #pragma once
-// One run of the tool as a user meets it: a package folder with the tool's copy, "Update.up" and
-// the files it names; registry values for the case; the recorder as the shell's handler of ".txt"
-// documents; the tool started as the driver's debuggee (so its debugger output reaches the
-// driver), its windows awaited, read and answered, and its end. Every wait is bounded; one that
-// runs out ends the case with what was expected and what the tool showed instead. Windows are
-// read through SendMessageTimeoutW, so a hung tool cannot hang the driver; presses are posted,
-// since the handler of a press may sit in a box's loop.
+// One run of the tool as a user meets it: its package, registry values and the recorder as the
+// shell's ".txt" handler for the case; the tool started as the driver's debuggee (so its debugger
+// output reaches the driver), its windows awaited, read and answered, and its end. Every wait is
+// bounded and, when it runs out, ends the case with what the tool showed instead. Windows are read
+// through SendMessageTimeoutW, so a hung tool cannot hang the driver; presses are posted, since
+// the handler of a press may sit in a box's loop.
 #include "Scenario.h"
 // After windows.h:
 #include <commctrl.h>
@@ -95,8 +94,7 @@ inline void SetValue(HKEY root, const std::wstring& subKey, const wchar_t* name,
 }
 
 // A file line of a section. Its source gets `size` bytes of contents of its own, so that a
-// swapped, truncated or stale copy shows; kNotWritten: there is no source.
-inline constexpr long long kNotWritten = -1;
+// swapped, truncated or stale copy shows.
 struct Listed {
     std::wstring name;
     long long size;
@@ -180,8 +178,7 @@ public:
             for (const Listed& file : product.files) {
                 list += file.name + L"\r\n";
                 entries.push_back({&product, &file});
-                if (file.size != kNotWritten)
-                    WriteBytes(root + product.tag + L"\\" + file.name, Contents(entries.back()));
+                WriteBytes(root + product.tag + L"\\" + file.name, Contents(entries.back()));
             }
         }
         WriteBytes(root + L"Update.up", Narrow(list, CP_ACP));
@@ -236,8 +233,7 @@ public:
         });
         return found;
     }
-    // The next message box shown, checked against what it must show and the window that must
-    // own it (or null).
+    // The next message box shown, checked against what it must show and its owner (or null).
     MessageBoxView ExpectBox(const std::string& stage, const MessageBoxView& expected, HWND owner) {
         HWND window = AwaitDialog(stage + ": a message box shown", [](HWND candidate) {
             return IsMessageBox(candidate) && IsWindowVisible(candidate);
@@ -272,8 +268,8 @@ public:
             timeoutMs);
     }
     // The tool ends with 0 (a crash gives the exception's code), having asked the shell to open
-    // these documents (full paths, in order) and written this on the debugger output, as it
-    // arrives through the ANSI code page (characters outside it arrive as its stand-ins).
+    // these documents (full paths, in order) and written this on the debugger output, which
+    // arrives through the ANSI code page.
     void ExpectEnd(const std::vector<std::wstring>& opened, const std::wstring& debugOutput = L"") {
         WaitForSingleObject(thread_.get(), kWaitMs);
         if (!HasExited() || *exitCode_ != 0) run.True("exit code", false, "expected 0; " + State());
@@ -400,3 +396,12 @@ private:
     std::optional<DWORD> exitCode_;  // a crash's is the exception's code
     std::wstring debugOutput_;
 };
+
+// A case of the scenario, run with a ToolCase in its fresh work folder.
+inline void Case(ScenarioRun& run, const std::wstring& name,
+                 const std::function<void(ToolCase&)>& body) {
+    run.Case(name, [&](const std::wstring& folder) {
+        ToolCase tool(run, folder);
+        body(tool);
+    });
+}

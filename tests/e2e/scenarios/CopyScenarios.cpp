@@ -20,9 +20,8 @@ void ExpectFile(ScenarioRun& run, const std::wstring& path, const std::string& b
 
 // Every file of `entries` copied byte for byte with the normal attributes (as a file set so reads
 // them back here: Wine adds the archive attribute), and no temporary copy left anywhere.
-void ExpectCopied(ScenarioRun& run, const ToolCase& tool, const std::wstring& folder,
-                  const std::vector<Entry>& entries) {
-    const std::wstring probe = folder + L"attribute-probe";
+void ExpectCopied(ScenarioRun& run, const ToolCase& tool, const std::vector<Entry>& entries) {
+    const std::wstring probe = tool.folder + L"attribute-probe";
     WriteBytes(probe, "probe");
     SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
     for (const Entry& entry : entries) {
@@ -45,12 +44,6 @@ std::wstring EndView(const std::wstring& status, const std::wstring& install,
            (status == L"Copying \u2026" ? L"disabled\n" : L"enabled\n");
 }
 
-HWND StartCopy(ToolCase& tool) {
-    HWND dialog = tool.StartToMainDialog();
-    Click(dialog, IDC_START);
-    return dialog;
-}
-
 MessageBoxView CopyFailedBox(DWORD error) {
     return {L"error",
             L"\u25C6message\u25C6\r\nCopy failed.\r\n\n\u25C6error\u25C6\r\n" + SystemText(error),
@@ -69,22 +62,22 @@ E2E_SCENARIO(copy_package_complete) {
     // the normal attributes (the copy of a read-only source too), missing folders made on the
     // way, a read-only hidden file there replaced; the dialog at the end; Exit opening
     // "Report.txt"; nothing on the debugger output.
-    run.Case(L"two products", [&](const std::wstring& folder) {
-        ToolCase tool(run, folder);
+    Case(run, L"two products", [&](ToolCase& tool) {
         tool.WritePackage(
             {{L"A", PerUser, {{L"Prog.exe", 1000000}, {L"lib\\x\\y\\deep.bin", 200000}}},
              {L"B", PerMachine, {{L"Data.dat", 34000}, {L"readonly.dat", 567}}}});
-        const std::wstring protectedFile = folder + L"install\\B\\Data.dat";
+        const std::wstring protectedFile = tool.folder + L"install\\B\\Data.dat";
         WriteBytes(protectedFile, std::string(50000, 'o'));
         SetFileAttributesW(protectedFile.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
         SetFileAttributesW((tool.root + L"B\\readonly.dat").c_str(), FILE_ATTRIBUTE_READONLY);
-        HWND dialog = StartCopy(tool);
+        HWND dialog = tool.StartToMainDialog();
+        Click(dialog, IDC_START);
         tool.AwaitRunEnd(dialog);
         run.Equal("after the run",
-                  EndView(kComplete, folder + L"install\\B\\", L"readonly", L"1,234,567",
+                  EndView(kComplete, tool.folder + L"install\\B\\", L"readonly", L"1,234,567",
                           L"1,234,567", L"100 %", 100),
                   View(dialog));
-        ExpectCopied(run, tool, folder, tool.entries);
+        ExpectCopied(run, tool, tool.entries);
         tool.Exit(dialog, {tool.root + L"Report.txt"});
     });
 }
@@ -119,11 +112,10 @@ E2E_SCENARIO(copy_stops_at_failure) {
          }},
     };
     for (const Row& row : rows) {
-        run.Case(row.name, [&](const std::wstring& folder) {
-            ToolCase tool(run, folder);
+        Case(run, row.name, [&](ToolCase& tool) {
             tool.WritePackage({{L"A", PerUser, {{L"first.bin", 1000}}},
                                {L"B", PerMachine, {{row.failing, 2000}}}});
-            const std::wstring kept = folder + L"install\\" + row.kept;
+            const std::wstring kept = tool.folder + L"install\\" + row.kept;
             WriteBytes(kept, "a file already there");
             SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
             const DWORD keptAttributes = GetFileAttributesW(kept.c_str());
@@ -137,15 +129,15 @@ E2E_SCENARIO(copy_stops_at_failure) {
                                            dialog);
             const std::wstring file = row.failing.substr(row.failing.find_last_of(L'\\') + 1);
             const auto view = [&](const std::wstring& status) {
-                return EndView(status, folder + L"install\\B\\", file.substr(0, file.find(L'.')),
-                               L"3,000", L"1,000", L" 33 %", 33);
+                return EndView(status, tool.folder + L"install\\B\\",
+                               file.substr(0, file.find(L'.')), L"3,000", L"1,000", L" 33 %", 33);
             };
             run.Equal("while the failure box shows", view(L"Copying \u2026"), View(dialog));
             tool.Answer(box);
             tool.AwaitRunEnd(dialog);
             run.Equal("after the failure", view(kStopped), View(dialog));
             ExpectFile(run, kept, "a file already there", keptAttributes);
-            ExpectCopied(run, tool, folder, {tool.entries[0]});
+            ExpectCopied(run, tool, {tool.entries[0]});
             tool.Exit(dialog, {tool.root + L"Report.txt"},
                       row.error ? CopyFailedReport(row.error) : L"");
         });
@@ -156,20 +148,20 @@ E2E_SCENARIO(copy_close_during_copy) {
     // A close request right after Start, while 64 MiB are copied, is refused: the run goes on to
     // its end with the dialog open, then the same request closes it; no file is lost or left
     // half-made, nothing is opened, and the tool ends with 0.
-    run.Case(L"WM_CLOSE", [&](const std::wstring& folder) {
-        ToolCase tool(run, folder);
+    Case(run, L"WM_CLOSE", [&](ToolCase& tool) {
         tool.WritePackage({{L"A", PerUser, {{L"big1.bin", 32 << 20}, {L"big2.bin", 32 << 20}}}});
-        HWND dialog = StartCopy(tool);
+        HWND dialog = tool.StartToMainDialog();
+        Click(dialog, IDC_START);
         // Posted after Start's click, so the dialog meets it right after creating the worker.
         PostMessageW(dialog, WM_CLOSE, 0, 0);
         tool.AwaitRunEnd(dialog, 30000);
         run.Equal("after the run",
-                  EndView(kComplete, folder + L"install\\A\\", L"big2", L"67,108,864",
+                  EndView(kComplete, tool.folder + L"install\\A\\", L"big2", L"67,108,864",
                           L"67,108,864", L"100 %", 100),
                   View(dialog));
         PostMessageW(dialog, WM_CLOSE, 0, 0);
         tool.ExpectEnd({});
-        ExpectCopied(run, tool, folder, tool.entries);
+        ExpectCopied(run, tool, tool.entries);
     });
 }
 
@@ -187,24 +179,24 @@ E2E_SCENARIO(copy_destination_path_length) {
         {L"destination of 255 units, short name", L"a.dll", 255},
     };
     for (const Row& row : rows) {
-        run.Case(row.name, [&](const std::wstring& folder) {
-            ToolCase tool(run, folder);
+        Case(run, row.name, [&](ToolCase& tool) {
             const size_t installUnits = row.units - row.file.size();
-            std::wstring install = folder + L"install\\";
+            std::wstring install = tool.folder + L"install\\";
             while (install.size() + 52 < installUnits) install += std::wstring(50, L'f') + L"\\";
             install += std::wstring(installUnits - install.size() - 1, L'g') + L"\\";
             const bool fits = row.units < 260;
             tool.WritePackage({{L"L", PerUser, {{row.file, 3}}, L"0", L"m", install}});
             if (fits) WriteBytes(tool.Destination(tool.entries[0]), "old");
-            HWND dialog = StartCopy(tool);
+            HWND dialog = tool.StartToMainDialog();
+            Click(dialog, IDC_START);
             if (!fits) {
                 tool.Answer(tool.ExpectBox("copy failure",
                                            CopyFailedBox(ERROR_FILENAME_EXCED_RANGE), nullptr));
             }
             tool.AwaitRunEnd(dialog);
             run.Equal("status", fits ? kComplete : kStopped, ControlText(dialog, IDC_STATUS));
-            if (fits) ExpectCopied(run, tool, folder, tool.entries);
-            run.True("install folder made", Exists(folder + L"install") == fits,
+            if (fits) ExpectCopied(run, tool, tool.entries);
+            run.True("install folder made", Exists(tool.folder + L"install") == fits,
                      fits ? "it is missing" : "it exists");
             tool.Exit(dialog, {tool.root + L"Report.txt"},
                       fits ? L"" : CopyFailedReport(ERROR_FILENAME_EXCED_RANGE));

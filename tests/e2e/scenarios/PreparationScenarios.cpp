@@ -11,8 +11,7 @@ constexpr wchar_t kDefaultCaption[] = L"Error";
 E2E_SCENARIO(prep_main_dialog_before_start) {
     // Once prepared, the main dialog shows its first view and the wait dialog is hidden, not
     // destroyed; Exit before Start copies nothing and opens nothing, though "Report.txt" is there.
-    run.Case(L"one product", [&](const std::wstring& folder) {
-        ToolCase tool(run, folder);
+    Case(run, L"one product", [&](ToolCase& tool) {
         tool.WritePackage({{L"A", PerUser, {{L"One.dat", 3}}}});
         HWND dialog = tool.StartToMainDialog();
         HWND waitDialog = tool.AwaitDialog("the wait dialog", &IsWaitDialog);
@@ -51,7 +50,7 @@ E2E_SCENARIO(prep_messages) {
           {L"B", NoKey, {{L"One.dat", 3}}, L"1", L"Product B is not installed."}},
          {{{kDefaultCaption, L"Product B is not installed."}, true}}},
         {L"a listed source that cannot be opened",
-         {{L"A", PerUser, {{L"One.dat", 3}, {L"Missing.dat", kNotWritten}}}},
+         {{L"A", PerUser, {{L"One.dat", 3}, {L"Missing.dat", 3}}}},
          {{{L"error", SystemText(ERROR_FILE_NOT_FOUND), true}, false},
           {{L"File read error",
             L"Failed to load a file to copy. \nCompare the file name written on the text and the "
@@ -59,9 +58,9 @@ E2E_SCENARIO(prep_messages) {
            true}}},
     };
     for (const Row& row : rows) {
-        run.Case(row.name, [&](const std::wstring& folder) {
-            ToolCase tool(run, folder);
+        Case(run, row.name, [&](ToolCase& tool) {
             tool.WritePackage(row.products);
+            DeleteFileW((tool.root + L"A\\Missing.dat").c_str());
             tool.Start();
             for (const auto& [expected, ownedByMainDialog] : row.boxes) {
                 HWND mainDialog = tool.AwaitDialog("the main dialog", &IsMainDialog);
@@ -98,8 +97,7 @@ E2E_SCENARIO(prep_registry_32bit_view) {
         {L"value only in the 64-bit view", KEY_WOW64_64KEY, false},
     };
     for (const Row& row : rows) {
-        run.Case(row.name, [&](const std::wstring& folder) {
-            ToolCase tool(run, folder);
+        Case(run, row.name, [&](ToolCase& tool) {
             const Product product{L"A", NoKey, {{L"One.dat", 3}}, L"1", L"Not found"};
             tool.WritePackage({product});
             SetValue(HKEY_LOCAL_MACHINE, L"Software\\NorvaneE2E\\A", L"INSTALLDIR",

@@ -22,8 +22,7 @@ void ExpectStartupBox(ToolCase& tool, const MessageBoxView& expected,
 E2E_SCENARIO(startup_second_instance) {
     // A mutex under the marker's name is another instance: start-up reports it on the debugger
     // output and in a box, and opens not even the launch line's document.
-    run.Case(L"another instance holds the marker", [&](const std::wstring& folder) {
-        ToolCase tool(run, folder);
+    Case(run, L"another instance holds the marker", [&](ToolCase& tool) {
         tool.WritePackage({}, L"[x]Readme.txt");
         WriteBytes(tool.root + L"Readme.txt", "readme");
         UniqueHandle marker(CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
@@ -37,8 +36,7 @@ E2E_SCENARIO(startup_second_instance) {
 }
 
 E2E_SCENARIO(startup_list_unreadable) {
-    run.Case(L"missing", [&](const std::wstring& folder) {
-        ToolCase tool(run, folder);
+    Case(run, L"missing", [&](ToolCase& tool) {
         ExpectStartupBox(tool, {L"Text data read error.", L"Cannot find 'Update.up'."}, L"");
     });
 }
@@ -56,8 +54,7 @@ E2E_SCENARIO(startup_launch_line) {
         {L"a document of about 1,000 units", std::wstring(1000, L'd') + L".txt", false},
     };
     for (const Row& row : rows) {
-        run.Case(row.name, [&](const std::wstring& folder) {
-            ToolCase tool(run, folder);
+        Case(run, row.name, [&](ToolCase& tool) {
             tool.WritePackage({{L"A", PerUser, {{L"One.dat", 3}}}}, L"[x]" + row.document);
             if (row.opened) WriteBytes(tool.root + row.document, "document");
             tool.Exit(tool.StartToMainDialog(), row.opened ? std::vector{tool.root + row.document}
