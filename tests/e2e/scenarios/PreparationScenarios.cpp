@@ -31,7 +31,7 @@ E2E_SCENARIO(prep_main_dialog_before_start) {
                   L"Files will be copied\n\n\nbyte\n\n0 %\nbar 0\nStart enabled\nExit enabled\n",
                   View(dialog));
         tool.Exit(dialog, {});
-        run.True("copy", !Exists(tool.Destination(tool.entries[0])), "made before Start");
+        run.True("One.dat", !Exists(tool.Destination(tool.entries[0])), "copied without Start");
     });
 }
 
@@ -60,7 +60,7 @@ E2E_SCENARIO(prep_messages) {
     for (const Row& row : rows) {
         Case(run, row.name, [&](ToolCase& tool) {
             tool.WritePackage(row.products);
-            DeleteFileW((tool.root + L"A\\Missing.dat").c_str());
+            DeleteFileW((tool.root + L"A\\Missing.dat").c_str());  // the second row's source
             tool.Start();
             for (const auto& [expected, ownedByMainDialog] : row.boxes) {
                 HWND mainDialog = tool.AwaitDialog("the main dialog", &IsMainDialog);

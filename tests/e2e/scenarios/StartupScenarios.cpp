@@ -36,6 +36,7 @@ E2E_SCENARIO(startup_second_instance) {
 }
 
 E2E_SCENARIO(startup_list_unreadable) {
+    // Without "Update.up" start-up has nothing to show but its box.
     Case(run, L"missing", [&](ToolCase& tool) {
         ExpectStartupBox(tool, {L"Text data read error.", L"Cannot find 'Update.up'."}, L"");
     });
