@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string>
-
 #ifndef _WIN32
+#include <cstdlib>
+
 #include "platform/posix/PosixServices.h"
 #endif
 
@@ -12,13 +11,11 @@
 int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
-#endif
-    ::testing::InitGoogleTest(&argc, argv);
-#ifndef _WIN32
     // Natively the ANSI code page is 1252 unless the run asks for another (932 for Japanese).
     if (const char* codePage = std::getenv("NORVANE_ANSI_CODE_PAGE")) {
         PosixSystem().SetAnsiCodePage(std::atoi(codePage));
     }
 #endif
+    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
