@@ -1,8 +1,6 @@
-// The checker's tables. Each trap a package author falls into, as a small list and the findings on
-// its lines (a clean list gives none); then dry runs of the demo package against install folders
-// made for each case, where the tool's own preparation decides and the checker reports what it
-// decided and what it would copy. Runs over real files: natively, and under Wine with the Win32
-// services.
+// The checker's tables, over real files natively and under Wine: each trap a package author falls
+// into, as a small list and the findings on its lines; then dry runs of the demo package, where the
+// tool's own preparation decides and the checker reports what it decided and would copy.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -135,7 +133,6 @@ const LintCase kTraps[] = {
      {E(8, "characters long: the tool stops with \"Path error\"")}},
     {"MoreThan2048FilesInOneSection", {Section(), Lines(2049, "one.bin")},
      {E(7 + 2049, "more than 2048 files in one section")}},
-    {"NoFileAtAll", {{"// nothing yet"}}, {E(2, "There is no file to copy.")}},
     {"NoContentLine", {{"// only a comment"}}, {E(1, "Cannot find 'Update.up'.")}, ""},
 
     // Actions.
