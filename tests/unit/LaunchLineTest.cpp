@@ -1,58 +1,49 @@
+// The document the list's first line opens: the second "]"-token of its first item, under the
+// tool's folder.
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "norvane/LaunchLine.h"
 #include "support/TempFolder.h"
 
 namespace {
+const WString kRoot = u"D:\\Tool\\";  // 8 units
+
 struct LaunchCase {
-    const char* item;  // the launch line's first item in ANSI, null when empty
-    std::optional<WString> opened;
+    const char* name;
+    std::optional<std::string> item;  // the first item in ANSI (code page 1252); none when empty
+    std::optional<WString> opened;    // below kRoot
+    bool complete = true;             // whether the item's ANSI form holds all of it
 };
+void PrintTo(const LaunchCase& c, std::ostream* out) { *out << c.name; }
 
 class LaunchLineTest : public ::testing::TestWithParam<LaunchCase> {};
 
 TEST_P(LaunchLineTest, OpensTheSecondBracketTokenUnderTheRootFolder) {
     const LaunchCase& c = GetParam();
-    std::optional<WString> target = LaunchTarget(u"D:\\Tool\\", c.item, true);
-    ASSERT_EQ(target.has_value(), c.opened.has_value()) << (c.item ? c.item : "(null)");
-    if (target) {
-        EXPECT_EQ(Narrow(*target), Narrow(*c.opened));
-    }
+    const std::optional<WString> target =
+        LaunchTarget(kRoot, c.item ? c.item->c_str() : nullptr, c.complete);
+    EXPECT_EQ(target ? Narrow(*target) : "nothing",
+              c.opened ? Narrow(kRoot + *c.opened) : "nothing");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Items, LaunchLineTest,
-    ::testing::Values(LaunchCase{"[x]y", WString(u"D:\\Tool\\y")},
-                      LaunchCase{"[x]]y", WString(u"D:\\Tool\\y")},
-                      LaunchCase{"[x]y]z", WString(u"D:\\Tool\\y")},
-                      LaunchCase{"[Readme]docs\\Read me.txt", WString(u"D:\\Tool\\docs\\Read me.txt")},
-                      LaunchCase{"[x]", std::nullopt}, LaunchCase{"x", std::nullopt},
-                      LaunchCase{"]]y", std::nullopt}, LaunchCase{"[SetParamter]", std::nullopt},
-                      LaunchCase{nullptr, std::nullopt}, LaunchCase{"", std::nullopt}));
+const LaunchCase kCases[] = {
+    {"BlanksAndFoldersStay", "[Readme]docs\\Read me.txt", u"docs\\Read me.txt"},
+    {"BracketRunsAreOne", "[x]]y", u"y"},
+    {"OnlyTheSecondToken", "[x]y]z", u"y"},
+    {"LeadingBracketsCountForNothing", "]]y", std::nullopt},
+    {"NoSecondToken", "[x]", std::nullopt},
+    {"EmptyItem", "", std::nullopt},
+    {"NoItem", std::nullopt, std::nullopt},
+    {"WidenedWithTheAnsiCodePage", "[a]caf\xE9.txt", u"caf\u00E9.txt"},
+    {"IncompleteAnsiFormOpensNothing", "[x]cut-off-na", std::nullopt, false},
+    {"PathOf259Units", "[x]" + std::string(251, 'd'), WString(251, u'd')},
+    {"PathOf260UnitsOpensNothing", "[x]" + std::string(252, 'd'), std::nullopt},
+};
 
-TEST(LaunchLine, WidensThroughTheAnsiCodePage) {
-    // "[a]caf\xE9.txt" is café.txt in code page 1252, the code page of these tests.
-    std::optional<WString> target = LaunchTarget(u"C:\\", "[a]caf\xE9.txt", true);
-    ASSERT_TRUE(target);
-    EXPECT_EQ(*target, u"C:\\caf\u00E9.txt");
-}
-
-TEST(LaunchLine, AnItemWhoseAnsiFormIsIncompleteOpensNothing) {
-    EXPECT_FALSE(LaunchTarget(u"C:\\", "[x]cut-off-na", false));
-}
-
-TEST(LaunchLine, APathOf260UnitsOrMoreOpensNothing) {
-    const WString root = u"D:\\Tool\\";  // 8 units
-    for (const size_t length : {259u, 260u, 1000u}) {
-        const std::string item = "[x]" + std::string(length - root.size(), 'd');
-        EXPECT_EQ(LaunchTarget(root, item.c_str(), true).has_value(), length < 260) << length;
-    }
-}
-
-TEST(LaunchLine, EmptyRootFolderOpensRelativeToTheCurrentFolder) {
-    EXPECT_EQ(LaunchTarget(WString(), "[x]Readme.txt", true), WString(u"Readme.txt"));
-}
+INSTANTIATE_TEST_SUITE_P(Items, LaunchLineTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 }  // namespace

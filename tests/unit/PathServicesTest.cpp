@@ -1,104 +1,70 @@
+// The folders paths are built on: the tool's own folder, a product's INSTALLDIR, and the temporary
+// file a copy goes to first.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "norvane/TemporaryPath.h"
 #include "paths/PathServices.h"
 #include "support/RecordingServices.h"
-#include "support/TempFolder.h"
 
 namespace {
+using namespace std::string_literals;
+
+WString Units(size_t count, WChar unit = u'a') { return WString(count, unit); }
+
 // A module path of the test's choosing; the registry is the recording stand-in, which fails data
 // over 520 bytes as the real query does.
-class FakeSystem : public RecordingServices {
+class ModuleServices : public RecordingServices {
 public:
-    std::optional<WString> modulePath;
     std::optional<WString> ModulePath() override { return modulePath; }
+    std::optional<WString> modulePath;
 };
 
-WString Units(size_t count, WChar unit = u'a') {
-    return WString(count, unit);
-}
-
-class PathServices : public ::testing::Test {
-protected:
-    // Leftovers of an earlier lookup, which every resolver must clear; then what it left.
-    void Stale() {
+// Each resolver, with leftovers of an earlier lookup in place, which it must clear.
+TEST(PathServices, ModuleFolderAndInstallDirAreReadLiterallyAndNormalisedWhenComposed) {
+    const struct {
+        bool module;                  // the module path, else INSTALLDIR's raw data in units
+        std::optional<WString> data;  // a string value ends in a zero unit
+        bool found;
+        WString base, composed = u"";  // composed as the base when empty
+    } cases[] = {
+        {true, u"C:\\Tools\\Update\\setup.exe", true, u"C:\\Tools\\Update\\"},
+        {true, u"\\\\server\\share\\setup.exe", true, u"\\\\server\\share\\"},
+        {true, u"C:\\" + Units(255) + u"\\setup.exe", true, u""},  // too long for the split
+        {true, std::nullopt, false, u""},
+        {false, u"C:/Data//App/\0"s, true, u"C:/Data//App/\\", u"C:\\Data\\App\\"},
+        // A run of n backslashes becomes ceil(n/2); a network share's leading pair stays.
+        {false, u"C:\\a\\\\b\\\\\\c\\\\\\\\d\\\\\\\\\\e\0"s, true,
+         u"C:\\a\\\\b\\\\\\c\\\\\\\\d\\\\\\\\\\e\\", u"C:\\a\\b\\\\c\\\\d\\\\\\e\\"},
+        {false, u"//server/share//dir\0"s, true, u"//server/share//dir\\",
+         u"\\\\server\\share\\dir\\"},
+        {false, u"%ProgramFiles%\\App\0"s, true, u"%ProgramFiles%\\App\\"},
+        {false, Units(300) + u'\0', false, u""},
+        // 520 bytes with no terminator: its 260 units, stored cut to 259.
+        {false, Units(260), true, Units(259)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.data.value_or(u"(none)")));
+        ModuleServices services;
+        ScopedSystemOverride inPlace(services);
+        auto state = std::make_unique<AppState>();
         CopyToPathBuffer(state->pathBase, u"C:\\Stale\\");
         for (auto& slot : state->pathSlots) CopyToPathBuffer(slot, u"C:\\Stale\\");
-    }
-    void ExpectFields(const WString& base, const WString& composed) {
-        EXPECT_EQ(WString(state->pathBase), base);
-        EXPECT_EQ(WString(state->pathSlots[3]), u"");
-        EXPECT_EQ(WString(ComposePath(*state, 0)), composed);
-    }
-    FakeSystem fake;
-    ScopedSystemOverride useFake{fake};
-    std::unique_ptr<AppState> state = std::make_unique<AppState>();
-};
-}  // namespace
-
-TEST_F(PathServices, ModuleFolderIsTheExecutablesFolderWithABackslash) {
-    struct Case { std::optional<WString> module; bool found; WString base; };
-    const Case cases[] = {
-        {u"C:\\Tools\\Update\\setup.exe", true, u"C:\\Tools\\Update\\"},
-        {u"\\\\server\\share\\setup.exe", true, u"\\\\server\\share\\"},
-        {u"C:\\" + Units(255) + u"\\setup.exe", true, u""},  // folder too long for the split
-        {std::nullopt, false, u""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.module.value_or(u"(none)")));
-        Stale();
-        fake.modulePath = c.module;
-        EXPECT_EQ(ResolveModuleFolder(*state), c.found);
-        ExpectFields(c.base, c.base);
-    }
-}
-
-// A string value: the text and its terminating zero unit.
-WString Value(const WString& text) {
-    return text + u'\0';
-}
-
-TEST_F(PathServices, InstallDirIsReadLiterallyAndNormalisedWhenComposed) {
-    struct Case { WString stored; bool found; WString base, composed; };
-    const Case cases[] = {
-        {Value(u"C:/Data//App/"), true, u"C:/Data//App/\\", u"C:\\Data\\App\\"},
-        {Value(u"C:\\App\\"), true, u"C:\\App\\", u"C:\\App\\"},
-        // A run of n backslashes becomes ceil(n/2); a network share's leading pair stays.
-        {Value(u"C:\\a\\\\b\\\\\\c\\\\\\\\d\\\\\\\\\\e"), true,
-         u"C:\\a\\\\b\\\\\\c\\\\\\\\d\\\\\\\\\\e\\", u"C:\\a\\b\\\\c\\\\d\\\\\\e\\"},
-        {Value(u"//server/share//dir"), true, u"//server/share//dir\\",
-         u"\\\\server\\share\\dir\\"},
-        {Value(u"%ProgramFiles%\\App"), true, u"%ProgramFiles%\\App\\", u"%ProgramFiles%\\App\\"},
-        {Value(Units(300)), false, u"", u""},
-        // 520 bytes with no terminator: its 260 units, stored cut to 259.
-        {Units(260), true, Units(259), Units(259)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.stored));
-        Stale();
-        fake.SetRegistryData(RegistryRoot::LocalMachine, u"Software\\App", u"INSTALLDIR", c.stored);
-        EXPECT_EQ(ResolveInstallDir(*state, u"Software\\App", RegistryRoot::LocalMachine), c.found);
-        ExpectFields(c.base, c.composed);
-    }
-}
-
-TEST(PathText, SplitPathTakesDriveFolderNameAndExtension) {
-    // Expected parts as drive|folder|name|extension.
-    struct Case { WString path; PathStatus status; WString parts; };
-    const Case cases[] = {
-        {u"C:/a.b/c\\arch.tar.gz", PathStatus::Ok, u"C:|/a.b/c\\|arch.tar|.gz"},
-        {u"C:\\" + Units(253) + u"\\x", PathStatus::Ok, u"C:|\\" + Units(253) + u"\\|x|"},
-        {u"C:\\" + Units(254) + u"\\x", PathStatus::RangeError, u"|||"},
-        {u"C:\\" + Units(256), PathStatus::RangeError, u"|||"},
-    };
-    for (const Case& c : cases) {
-        PathParts parts;
-        EXPECT_EQ(SplitPath(c.path, parts), c.status) << Narrow(c.path);
-        EXPECT_EQ(WString(parts.drive) + u"|" + parts.folder + u"|" + parts.name + u"|" +
-                      parts.extension,
-                  c.parts);
+        services.modulePath = c.data;
+        const RegistryRoot root = RegistryRoot::LocalMachine;
+        services.registry[{root, u"Software\\App", u"INSTALLDIR"}] = c.data.value_or(u"");
+        EXPECT_EQ(c.module ? ResolveModuleFolder(*state)
+                           : ResolveInstallDir(*state, u"Software\\App", root),
+                  c.found);
+        EXPECT_EQ(Narrow(state->pathBase), Narrow(c.base));
+        EXPECT_EQ(Narrow(state->pathSlots[3]), "");
+        EXPECT_EQ(Narrow(ComposePath(*state, 0)), Narrow(c.composed.empty() ? c.base : c.composed));
     }
 }
 
@@ -110,16 +76,61 @@ TEST(TemporaryPath, FitsTheLimitOrTakesTheLongForm) {
         WString fileName;
         bool longForm;
     } cases[] = {
-        {100, u"a.dll", false},
         {242, u"a.dll", false},  // the temporary's path has 259 units
         {243, u"a.dll", true},
-        {254, u"a.dll", true},   // the destination has 259 units
+        {254, u"a.dll", true},  // the destination has 259 units
         {243, u"sub/../a.dll", true},
     };
     for (const auto& c : cases) {
         const WString folder = u"C:\\" + Units(c.folderUnits - 4, u'f') + u"\\";
-        const WString temporary = TemporaryPathFor(folder + c.fileName);
-        EXPECT_EQ(temporary, (c.longForm ? u"\\\\?\\" : u"") + folder + kTemporaryName)
+        EXPECT_EQ(Narrow(TemporaryPathFor(folder + c.fileName)),
+                  Narrow((c.longForm ? u"\\\\?\\" : u"") + folder + kTemporaryName))
             << c.folderUnits << " " << Narrow(c.fileName);
     }
 }
+
+#ifdef _WIN32
+// The installation folder read from the real registry through the product's own services.
+const std::wstring kTestKey = L"Software\\NorvaneUnitTest";  // removed before and after
+
+TEST(Registry, InstallDirUnderTheCurrentUserIsReadWhateverItsType) {
+    const struct {
+        const wchar_t* key;
+        DWORD type;
+        std::wstring data;  // stored whole, or its first `units` units
+        bool found;
+        WString base;
+        size_t units = 0;
+        const wchar_t* value = L"INSTALLDIR";
+    } cases[] = {
+        {L"Expandable", REG_EXPAND_SZ, std::wstring(L"%ProgramFiles%\\App", 19), true,
+         u"%ProgramFiles%\\App\\"},
+        {L"Several", REG_MULTI_SZ, std::wstring(L"C:\\One\0C:\\Two\0\0", 15), true, u"C:\\One\\"},
+        {L"Empty", REG_SZ, std::wstring(1, L'\0'), true, u""},
+        {L"TooLong", REG_SZ, std::wstring(300, L'a') + L'\0', false, u""},
+        // 520 bytes with no terminator. The unit after them is not zero either: the registry
+        // counts a zero there in, taking the stored string for one whose terminator was forgotten.
+        {L"FullBuffer", REG_SZ, std::wstring(261, L'a'), true, WString(259, u'a'), 260},
+        // A key without the value, and no key at all.
+        {L"OtherValue", REG_SZ, std::wstring(L"C:\\App", 7), false, u"", 0, L"InstallPath"},
+        {L"NoSuchKey", 0, L"", false, u""},
+    };
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey.c_str());
+    auto state = std::make_unique<AppState>();
+    for (const auto& c : cases) {
+        const std::wstring key = kTestKey + L"\\" + c.key;
+        const WString subKey(key.begin(), key.end());
+        SCOPED_TRACE(Narrow(subKey));
+        if (c.type != 0) {
+            const size_t units = c.units ? c.units : c.data.size();
+            EXPECT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), c.value, c.type,
+                                        c.data.data(), static_cast<DWORD>(units * sizeof(wchar_t))),
+                      ERROR_SUCCESS);
+        }
+        EXPECT_EQ(ResolveInstallDir(*state, subKey, RegistryRoot::CurrentUser), c.found);
+        EXPECT_EQ(Narrow(state->pathBase), Narrow(c.base));
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey.c_str());
+}
+#endif
+}  // namespace

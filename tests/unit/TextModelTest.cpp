@@ -10,43 +10,17 @@
 #include "support/RecordingServices.h"
 #include "text/CTextLine.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include "platform/posix/PosixServices.h"
-#endif
-
 namespace {
 using Items = std::vector<std::optional<WString>>;  // successive NextItem results, null as none
 
-// Stands for a double-byte code page in which every character takes two bytes, or for a
-// conversion that fails outright. Like the system, it writes what fits and reports 0 when the
-// whole text does not fit.
-class WideAnsiSystem : public RecordingServices {
-public:
-    bool failAll = false;
-    int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override {
-        int written = 0;
-        for (int i = 0; i < unitCount && !failAll; ++i) {
-            for (int k = 0; k < (units[i] == 0 ? 1 : 2); ++k) {
-                if (written == capacity) return 0;
-                out[written++] = units[i] == 0 ? '\0' : (k == 0 ? '\x82' : 'A');
-            }
-        }
-        return written;
-    }
-};
-
+// The machine's ANSI code page among those the tables know: 932 where two bytes make one character.
 int AnsiCodePage() {
-#ifdef _WIN32
-    return static_cast<int>(::GetACP());
-#else
-    return PosixSystem().AnsiCodePage();
-#endif
+    WChar units[2];
+    return NativeSystem().AnsiToWide("\x93\xFA", 2, units, 2) == 1 ? 932 : 1252;
 }
 
-bool Load(CTextLine& text, const std::string& bytes) {
-    return text.SetText(bytes.data(), static_cast<uint32_t>(bytes.size()));
+bool Load(CTextLine& text, const std::string& bytes, uint32_t size = 0) {
+    return text.SetText(bytes.data(), size ? size : static_cast<uint32_t>(bytes.size()));
 }
 
 // The content lines that the cursor visits, first to last.
@@ -61,9 +35,8 @@ std::vector<WString> ContentLines(CTextLine& text) {
 
 Items ReadItems(CTextLine& text, size_t count) {
     Items items;
-    while (items.size() < count) {
-        const bool none = text.NextItem() == nullptr;
-        items.push_back(none ? std::nullopt : std::optional<WString>(text.ItemText()));
+    for (size_t i = 0; i < count; ++i) {
+        items.push_back(text.NextItem() ? std::optional<WString>(text.ItemText()) : std::nullopt);
     }
     return items;
 }
@@ -74,8 +47,11 @@ TEST(TextModel, ListTextGivesItsContentLines) {
         bool accepted;
         int32_t lineCount;  // of the loaded text, blank and comment lines included
         std::vector<WString> content;
+        uint32_t size = 0;  // the size given with the bytes, when not theirs
     } cases[] = {
         {"", false, 0, {}},
+        // A failed size query gives all 32 bits set: refused without reading the bytes.
+        {"new\n", false, 0, {}, 0xFFFFFFFFu},
         {"\r\n\n//launch\r\n//", false, 0, {}},
         // A comment runs to the line's end wherever it starts; blanks before it stay.
         {"//c\r\nabc //note\r\nC:\\Data//Old\\x.dat\r\n", true, 3, {u"abc ", u"C:\\Data"}},
@@ -89,146 +65,98 @@ TEST(TextModel, ListTextGivesItsContentLines) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
         CTextLine text;
-        ASSERT_EQ(Load(text, c.bytes), c.accepted);
+        ASSERT_EQ(Load(text, c.bytes, c.size), c.accepted);
         EXPECT_EQ(text.LineCount(), c.lineCount);
         EXPECT_EQ(ContentLines(text), c.content);
     }
 }
 
-// A failed size query gives all 32 bits set: refused without reading the bytes.
-TEST(TextModel, InvalidSizeIsRefused) {
-    CTextLine text;
-    EXPECT_FALSE(text.SetText("new\n", 0xFFFFFFFFu));
-    EXPECT_EQ(text.LineCount(), 0);
+// A line of more than 1023 units is cut there, and the developer is told which.
+TEST(TextModel, OverlongLinesAreReportedAndCut) {
+    const std::string x1022(1022, 'x');
+    const struct {
+        std::string line;  // the second line of the text
+        std::string content;
+    } cases[] = {
+        {x1022 + "\n", x1022},
+        {x1022 + "x\n", x1022 + "x"},
+        // The cut falls between CR and LF, so the CR stays in the content.
+        {x1022 + "\r\n", x1022 + "\r"},
+        // The cut comes first, so a comment it splits is no comment.
+        {x1022 + "//note\n", x1022 + "/"},
+    };
+    const std::vector<WString> report = {u"[CTextLine::SetLine]2行目の文字数が多すぎます。\r\n"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content.size());
+        RecordingServices system;
+        ScopedSystemOverride use(system);
+        CTextLine text;
+        ASSERT_TRUE(Load(text, "short\r\n" + c.line + "after\r\n"));
+        ASSERT_TRUE(text.NextLine());
+        // Terminated right after the content.
+        EXPECT_EQ(Narrow(text.LineText()), c.content);
+        EXPECT_EQ(text.LineLength(), static_cast<int32_t>(c.content.size()));
+        EXPECT_EQ(system.debugOutput, c.content.size() > 1022 ? report : std::vector<WString>{});
+    }
 }
 
-TEST(TextModel, CursorStaysOnTheLastContentLine) {
+// The items of a line, and those read on after NextLine has found no further content line: the
+// cursor stays where it was.
+TEST(TextModel, LineSplitsIntoItems) {
     const struct {
         const char* bytes;
-        Items after;  // the items read after "a" and a failed NextLine
+        Items items, afterLastLine;
     } cases[] = {
-        {"a\tb\tc", {u"b", u"c", std::nullopt}},
+        // Runs of separators count as one, those that end the line as none; the end stays.
+        {"a\t\tb\t\t\r\n", {u"a", u"b", std::nullopt, std::nullopt}, {std::nullopt}},
+        {"\tname\r\n", {std::nullopt, u"name", std::nullopt}, {std::nullopt}},
+        // Blanks belong to the items; a CR separates like a TAB.
+        {" a \r\tb\rc\r\n", {u" a ", u"b", u"c", std::nullopt}, {std::nullopt}},
+        {"a\tb\tc", {u"a"}, {u"b", u"c", std::nullopt}},
         // Trailing comment lines are visited and leave an empty line current.
-        {"a\tb\n// end\n\n", {std::nullopt}},
+        {"a\tb\n// end\n\n", {u"a"}, {std::nullopt}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
         CTextLine text;
         ASSERT_TRUE(Load(text, c.bytes));
-        EXPECT_EQ(ReadItems(text, 1), Items{u"a"});
+        EXPECT_EQ(ReadItems(text, c.items.size()), c.items);
         EXPECT_FALSE(text.NextLine());
-        EXPECT_EQ(ReadItems(text, c.after.size()), c.after);
+        EXPECT_EQ(ReadItems(text, c.afterLastLine.size()), c.afterLastLine);
     }
 }
 
-TEST(TextModel, OverlongLinesAreReportedAndCut) {
-    const WString x1022(1022, u'x');
-    const struct {
-        WString line;  // the second line of the text
-        bool reported;
-        WString content;
-    } cases[] = {
-        {x1022 + u"\n", false, x1022},
-        {x1022 + u"x\n", true, x1022 + u"x"},
-        // The cut falls between CR and LF, so the CR stays in the content.
-        {x1022 + u"\r\n", true, x1022 + u"\r"},
-        // The cut comes first, so a comment it splits is no comment.
-        {x1022 + u"//note\n", true, x1022 + u"/"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.content.size());
-        std::string bytes = "short\r\n";
-        for (WChar unit : c.line) bytes += static_cast<char>(unit);
-        bytes += "after\r\n";
-
-        RecordingServices system;
-        ScopedSystemOverride use(system);
-        CTextLine text;
-        ASSERT_TRUE(Load(text, bytes));
-        ASSERT_TRUE(text.NextLine());
-        EXPECT_EQ(WString(text.LineText()), c.content);  // terminated right after the content
-        EXPECT_EQ(text.LineLength(), static_cast<int32_t>(c.content.size()));
-        EXPECT_EQ(system.debugOutput,
-                  c.reported ? std::vector<WString>{u"[CTextLine::SetLine]2行目の文字数が多すぎます。\r\n"}
-                             : std::vector<WString>{});
-    }
-}
-
-TEST(TextModel, LineSplitsIntoItems) {
-    const struct {
-        const char* line;
-        Items items;
-    } cases[] = {
-        // Runs of separators count as one, those that end the line as none; the end stays.
-        {"a\t\tb\t\t", {u"a", u"b", std::nullopt, std::nullopt}},
-        {"\tname", {std::nullopt, u"name", std::nullopt}},
-        // Blanks belong to the items; a CR separates like a TAB.
-        {" a \r\tb\rc", {u" a ", u"b", u"c", std::nullopt}},
-    };
-    for (const auto& c : cases) {
-        CTextLine text;
-        ASSERT_TRUE(Load(text, std::string(c.line) + "\r\n"));
-        EXPECT_EQ(ReadItems(text, c.items.size()), c.items) << c.line;
-    }
-}
-
+// Back to the same bytes for the caller that reads the ANSI copy, unless they do not fit its
+// buffer of 1024 bytes; the next item starts over with a conversion of its own.
 TEST(TextModel, TextConvertsWithTheAnsiCodePage) {
+    std::string nippon511;
+    for (int i = 0; i < 511; ++i) nippon511 += "\x93\xFA";
     const struct {
         int codePage;
         std::string bytes;
         WString content;
+        bool complete = true;
     } cases[] = {
         {1252, "caf\xE9 \x85 \x80", u"caf\u00E9 \u2026 \u20AC"},
         {1252, "\xEF\xBB\xBFname", u"\u00EF\u00BB\u00BFname"},  // a UTF-8 signature is text
         {932, "\x93\xFA\x96\x7B\\x", u"\u65E5\u672C\\x"},
+        {932, nippon511, WString(511, u'\u65E5')},
+        {932, nippon511 + "\x93\xFA", WString(512, u'\u65E5'), false},
     };
     bool ran = false;
     for (const auto& c : cases) {
         if (c.codePage != AnsiCodePage()) continue;
         ran = true;
+        SCOPED_TRACE(c.bytes.size());
         CTextLine text;
         ASSERT_TRUE(Load(text, c.bytes + "\tnext\r\n"));
         EXPECT_EQ(ReadItems(text, 1), Items{c.content});
-        // Back to the same bytes for the caller that reads the ANSI copy.
-        EXPECT_EQ(std::string(text.ItemTextAnsi()), c.bytes);
+        EXPECT_EQ(text.ItemAnsiComplete(), c.complete);
+        EXPECT_EQ(text.ItemTextAnsi() == c.bytes, c.complete);
+        EXPECT_LT(std::strlen(text.ItemTextAnsi()), 1024u);
+        EXPECT_EQ(ReadItems(text, 1), Items{u"next"});
         EXPECT_TRUE(text.ItemAnsiComplete());
     }
     if (!ran) GTEST_SKIP() << "no case for ANSI code page " << AnsiCodePage();
-}
-
-TEST(TextModel, DoubleByteItemTooLongForItsAnsiCopyIsIncomplete) {
-    if (AnsiCodePage() != 932) GTEST_SKIP() << "needs ANSI code page 932";
-    for (const size_t characters : {511u, 512u}) {
-        std::string bytes;
-        for (size_t i = 0; i < characters; ++i) bytes += "\x93\xFA";
-        CTextLine text;
-        ASSERT_TRUE(Load(text, bytes));
-        ASSERT_NE(text.NextItem(), nullptr);
-        EXPECT_EQ(text.ItemAnsiComplete(), characters == 511) << characters;
-        EXPECT_LT(std::strlen(text.ItemTextAnsi()), 1024u);
-    }
-}
-
-TEST(TextModel, ItemAnsiCopyThatDoesNotFitIsIncompleteAndTerminated) {
-    const struct {
-        bool failAll;
-        size_t units;
-        bool complete;
-    } cases[] = {{false, 511, true}, {false, 512, false}, {true, 3, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.units);
-        WideAnsiSystem system;
-        system.failAll = c.failAll;
-        ScopedSystemOverride use(system);
-        CTextLine text;
-        ASSERT_TRUE(Load(text, std::string(c.units, 'k') + "\tnext"));
-        ASSERT_NE(text.NextItem(), nullptr);
-        EXPECT_EQ(text.ItemAnsiComplete(), c.complete);
-        EXPECT_LT(std::strlen(text.ItemTextAnsi()), 1024u);
-        EXPECT_EQ(WString(text.ItemText()), WString(c.units, u'k'));
-        // The next item starts over with a conversion of its own.
-        ASSERT_NE(text.NextItem(), nullptr);
-        EXPECT_EQ(text.ItemAnsiComplete(), !c.failAll);
-    }
 }
 }  // namespace

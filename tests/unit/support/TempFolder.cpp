@@ -1,10 +1,7 @@
 #include "support/TempFolder.h"
 
-#include <atomic>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,42 +13,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-std::atomic<int> g_counter{0};
-
-#ifdef _WIN32
-fs::path Host(const WString& windowsPath) {
-    return fs::path(std::wstring(windowsPath.begin(), windowsPath.end()));
-}
-
-WString BaseFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, buffer);
-    std::wstring base(buffer);
-    return WString(base.begin(), base.end());
-}
-#else
-fs::path Host(const WString& windowsPath) {
-    return fs::path(PosixSystem().HostPath(windowsPath));
-}
-
-// Natively the drive T: stands for one host folder per test process.
-WString BaseFolder() {
-    static const bool mapped = [] {
-        std::string pattern = (fs::temp_directory_path() / "norvane-tests-XXXXXX").string();
-        PosixSystem().MapDrive('T', ::mkdtemp(pattern.data()));
-        return true;
-    }();
-    (void)mapped;
-    return u"T:\\";
-}
-#endif
-
-WString Number(long value) {
-    std::string digits = std::to_string(value);
-    return WString(digits.begin(), digits.end());
-}
-}  // namespace
+WString Wide(const std::string& text) { return WString(text.begin(), text.end()); }
 
 std::string Narrow(const WString& text) {
     std::string out;
@@ -60,45 +22,52 @@ std::string Narrow(const WString& text) {
 }
 
 TempFolder::TempFolder() {
+    static int count = 0;
 #ifdef _WIN32
-    long process = static_cast<long>(::GetCurrentProcessId());
+    wchar_t base[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, base);
+    path_ = WString(base, base + wcslen(base));
+    const long process = static_cast<long>(::GetCurrentProcessId());
 #else
-    long process = static_cast<long>(::getpid());
+    // Natively the drive T: stands for one host folder per test process.
+    static const bool mapped = [] {
+        std::string pattern = (fs::temp_directory_path() / "norvane-tests-XXXXXX").string();
+        PosixSystem().MapDrive('T', ::mkdtemp(pattern.data()));
+        return true;
+    }();
+    path_ = mapped ? u"T:\\" : u"";
+    const long process = static_cast<long>(::getpid());
 #endif
-    path_ = BaseFolder() + u"nv" + Number(process) + u"-" + Number(++g_counter) + u"\\";
-    fs::remove_all(Host(path_));
-    fs::create_directories(Host(path_));
+    path_ += Wide("nv" + std::to_string(process) + "-" + std::to_string(++count) + "\\");
+    fs::remove_all(Host(u""));
+    fs::create_directories(Host(u""));
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(Host(path_), ignored)) {
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(Host(path_), ignored);
+    fs::remove_all(Host(u""), ignored);
+}
+
+fs::path TempFolder::Host(const WString& relative) const {
+#ifdef _WIN32
+    const WString path = path_ + relative;
+    return std::wstring(path.begin(), path.end());
+#else
+    return PosixSystem().HostPath(path_ + relative);
+#endif
 }
 
 void TempFolder::WriteFile(const WString& relative, const std::string& bytes) const {
-    fs::path file = Host(path_ + relative);
-    fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    fs::create_directories(Host(relative).parent_path());
+    std::ofstream(Host(relative), std::ios::binary) << bytes;
 }
 
 std::optional<std::string> TempFolder::ReadFile(const WString& relative) const {
-    std::ifstream in(Host(path_ + relative), std::ios::binary);
+    std::ifstream in(Host(relative), std::ios::binary);
     if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void TempFolder::MakeFolder(const WString& relative) const {
-    fs::create_directories(Host(path_ + relative));
-}
-
-bool TempFolder::Exists(const WString& relative) const {
-    return fs::exists(Host(path_ + relative));
-}
-
-bool TempFolder::IsFolder(const WString& relative) const {
-    return fs::is_directory(Host(path_ + relative));
+    fs::create_directories(Host(relative));
 }

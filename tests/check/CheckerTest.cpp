@@ -1,0 +1,247 @@
+// The checker's tables, over real files natively and under Wine: each trap a package author falls
+// into, as a small list and the findings on its lines; then dry runs of the demo package, where the
+// tool's own preparation decides and the checker reports what it decided and would copy.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "check/DryRun.h"
+#include "check/ListLint.h"
+#include "support/ListText.h"
+#include "support/TempFolder.h"
+
+// The system drops blanks at the end of a file name: on Windows such a file is found.
+#ifdef _WIN32
+#define POSIX_ONLY(...)
+#else
+#define POSIX_ONLY(...) , __VA_ARGS__
+#endif
+
+namespace {
+// Findings as the tables expect them: on their lines, of their severity, with the words that name
+// the trap; every finding is printed when they differ.
+struct Expected {
+    uint32_t line;
+    Severity severity;
+    std::string words;
+};
+Expected N(uint32_t line, const std::string& w) { return {line, Severity::Note, w}; }
+Expected W(uint32_t line, const std::string& w) { return {line, Severity::Warning, w}; }
+Expected E(uint32_t line, const std::string& w) { return {line, Severity::Error, w}; }
+
+void ExpectFindings(const Findings& found, const std::vector<Expected>& expected) {
+    std::string all;
+    for (const Finding& f : found) all += std::to_string(f.line) + ": " + Narrow(f.text) + "\n";
+    ASSERT_EQ(found.size(), expected.size()) << all;
+    for (size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(found[i].line, expected[i].line) << all;
+        EXPECT_EQ(found[i].severity, expected[i].severity) << all;
+        EXPECT_NE(Narrow(found[i].text).find(expected[i].words), std::string::npos) << all;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The package every row starts from: the launch document, A\one.bin and A\Data\two.bin. A row's
+// lines follow the launch line unless it sets the bytes before them.
+const std::string kLaunch = "[Readme]Readme.txt";
+
+struct LintCase {
+    const char* name;
+    ListText list;
+    std::vector<Expected> findings;
+    std::string before = kLaunch + "\r\n";
+};
+void PrintTo(const LintCase& c, std::ostream* out) { *out << c.name; }
+
+class Lint : public ::testing::TestWithParam<LintCase> {};
+
+TEST_P(Lint, FindsEachTrapOnItsLine) {
+    const LintCase& c = GetParam();
+    TempFolder package;
+    package.WriteFile(u"Readme.txt", "read me");
+    package.WriteFile(u"A\\one.bin", "1");
+    package.WriteFile(u"A\\Data\\two.bin", "22");
+
+    ExpectFindings(LintList(c.before + c.list.Bytes(), package.Path()).findings, c.findings);
+}
+
+const LintCase kTraps[] = {
+    {"CleanListHasNoFinding",
+     {{"// product A"}, Section(), {"", "one.bin", "Data\\two.bin\t// tab first"}}, {}},
+
+    // Headers the tool does not take as headers: the misspelt section's lines become file
+    // lines of the section before.
+    {"BlankBeforeCommentAfterHeader",
+     {Section(), {"one.bin", "[SetParamter] // B", "A", "None", "0", "m", "%Root%\\A\\"},
+      {"one.bin"}}, {W(9, "is no section header")}},
+    {"MisspeltAndMiscasedHeader", {Section(), {"one.bin", "[SETPARAMETER]"}},
+     {W(9, "is no section header")}},
+    {"FirstContentLineIsTheLaunchLine", {Section(), {"one.bin"}},
+     {W(1, "not read as a section header"), W(2, "before the first section header"), W(3, "before"),
+      W(4, "before"), W(5, "before"), W(6, "before"), W(7, "before"), E(7, "no file to copy")}, ""},
+    {"FileLineBeforeTheFirstHeader", {{"one.bin"}, Section(), {"one.bin"}},
+     {W(2, "the tool skips it")}},
+
+    // Parameter lines.
+    {"CommentAfterTheRegistryKey",
+     {Section("Software\\NorvaneCheckTest\\A  // product A"), {"one.bin"}},
+     {W(3, "part of the registry key \"Software\\NorvaneCheckTest\\A  \": the key is looked up")}},
+    {"KeyWithHive", {Section("HKEY_LOCAL_MACHINE\\Software\\A"), {"one.bin"}},
+     {W(3, "names a hive")}},
+    {"KeyLineBeginsWithATab", {Section("\tSoftware\\A"), {"one.bin"}},
+     {W(3, "registry key line begins with a TAB")}},
+    {"BlankAfterAComma", {Section("K", "0, one.bin"), {"one.bin"}},
+     {W(4, "name \" one.bin\" is looked for")}},
+    {"NoneWithACommentAfterBlanks", {Section("K", "None // always"), {"one.bin"}},
+     {W(4, "it is not \"None\"")}},
+    {"NoneInLowerCase", {Section("K", "none"), {"one.bin"}},
+     {W(4, "neither \"None\" nor a mode number"), W(4, "never applies")}},
+    {"ActionIsNoNumber", {Section("K", "None", "two"), {"one.bin"}}, {W(5, "is no number")}},
+    {"CommentAfterTheSourceLine",
+     {Section("K", "None", "0", "m", "%Root%\\A\\  // A's files"), {"one.bin"}},
+     {W(7, "source folder \"%Root%\\A\\  \""),
+      E(8, "cannot open the source file \"A\\  one.bin\"")}},
+    {"SourceFolderWithoutBackslash", {Section("K", "None", "0", "m", "%Root%\\A"), {"one.bin"}},
+     {W(7, "does not end in a backslash"), E(8, "\"Aone.bin\"")}},
+    {"SourceLineNotBeginningWithTheMarker",
+     {Section("K", "None", "0", "m", "x%Root%\\A\\"), {"one.bin"}},
+     {W(7, "leaving the folder \"\\A\\\"")}},
+    {"MessageLineLeftOut",
+     {{"[SetParamter]", "K", "None", "1", "%Root%\\A\\", "one.bin", "Data\\two.bin"}},
+     {E(7, "line 6, read as the message line, holds it")}},
+    {"SectionCutShortByTheFilesEnd", {{"[SetParamter]", "K", "None"}},
+     {E(2, "the file ends before its action line"), E(4, "no file to copy")}},
+    {"SectionCutShortByTheNextHeader",
+     {{"[SetParamter]", "K", "None", "0"}, Section(), {"one.bin"}},
+     {E(6, "\"[SetParamter]\" stands where its message line belongs"),
+      E(7, "Directory setting is not valid.")}},
+
+    // File lines.
+    {"MissingSourceFile", {Section(), {"one.bin", "gone.bin"}},
+     {E(9, "cannot open the source file \"A\\gone.bin\"")}},
+    {"BlanksBeforeACommentOnAFileLine", {Section(), {"one.bin  // first"}},
+     {W(8, "part of the file name \"one.bin  \"") POSIX_ONLY(E(8, "cannot open"))}},
+    {"FileLineBeginsWithATab", {Section(), {"one.bin", "\tData\\two.bin"}},
+     {E(9, "begins with a TAB: the tool stops here with \"Line 9 of 'Update.up' begins with a "
+           "separator.\"")}},
+    {"ParentSegmentInAFileLine", {Section(), {"..\\A\\one.bin"}},
+     {W(8, "reaches outside the product's folder")}},
+    {"SourcePathOf260", {Section(), {std::string(300, 'n')}},
+     {E(8, "characters long: the tool stops with \"Path error\"")}},
+    {"MoreThan2048FilesInOneSection", {Section(), Lines(2049, "one.bin")},
+     {E(7 + 2049, "more than 2048 files in one section")}},
+    {"NoContentLine", {{"// only a comment"}}, {E(1, "Cannot find 'Update.up'.")}, ""},
+
+    // Actions.
+    {"SectionsAfterAnAction2Section",
+     {Section("K", "None", "2"), {"one.bin"}, Section(), {"Data\\two.bin"}},
+     {W(9, "not read when the section at line 2 applies (action 2)")}},
+    {"Action2AfterOtherSections",
+     {Section(), {"one.bin"}, Section("K", "None", "2"), {"Data\\two.bin"}},
+     {W(12, "the sections before it, from line 2, still copy")}},
+
+    // The launch line.
+    {"LaunchDocumentMissing", {{"[Readme]Gone.txt"}, Section(), {"one.bin"}},
+     {W(1, "\"Gone.txt\" does not exist")}, ""},
+    {"ParentSegmentInTheLaunchLine", {{"[Readme]A\\..\\Readme.txt"}, Section(), {"one.bin"}},
+     {W(1, "reaches outside the package folder")}, ""},
+
+    // The file as a whole.
+    {"Utf8Signature", {{kLaunch}, Section(), {"one.bin"}}, {W(1, "UTF-8 signature")},
+     "\xEF\xBB\xBF"},
+    {"Utf16Signature", {}, {W(1, "UTF-16"), E(1, "no file to copy")},
+     std::string("\xFF\xFE[\0R\0]\0", 8)},
+    {"NulByte", {Section(), {"one.bin", std::string("x\0y", 3)}},
+     {W(9, "NUL byte"), E(9, "\"A\\x\"")}},
+    {"LineOver1023Units", {Section(), {"one.bin", "// " + std::string(1100, 'x')}},
+     {E(9, "1103 characters long")}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, Lint, ::testing::ValuesIn(kTraps),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------------------------
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+struct DryRunCase {
+    const char* name;
+    const char* actionA;  // the action line of A's section, "0" in the demo
+    bool productAExe;     // ProductA.exe is in A's install folder
+    bool installB;
+    std::vector<std::string> plan;  // "source -> destination", below the test's folder
+    std::vector<Expected> findings;
+    size_t installALength = 0;  // A's install folder padded to this many units, backslash included
+};
+void PrintTo(const DryRunCase& c, std::ostream* out) { *out << c.name; }
+
+class DemoDryRun : public ::testing::TestWithParam<DryRunCase> {};
+
+TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
+    const DryRunCase& c = GetParam();
+    TempFolder temp;
+    std::filesystem::copy(NORVANE_DEMO_DIR, temp.Host(u"pkg"),
+                          std::filesystem::copy_options::recursive);
+    std::string bytes = temp.ReadFile(u"pkg\\Update.up").value_or("");
+    bytes.replace(bytes.find("ProductA.exe\r\n0\r\n") + 14, 1, c.actionA);
+    WString folderA = u"instA";
+    if (c.installALength != 0) folderA += WString(c.installALength - temp.Path().size() - 6, u'd');
+    temp.MakeFolder(folderA);
+    if (c.productAExe) temp.WriteFile(folderA + u"\\ProductA.exe", "old");
+    std::vector<CheckServices::InstallDir> installDirs = {
+        {u"Software\\NorvaneDemo\\ProductA", temp / folderA}};
+    if (c.installB) {
+        temp.MakeFolder(u"instB");
+        installDirs.push_back({u"Software\\NorvaneDemo\\ProductB", temp / u"instB"});
+    }
+    const WString package = temp / u"pkg";
+    CheckServices services(NativeSystem(), package, installDirs);
+    ScopedSystemOverride inPlace(services);
+    const ListOutline outline = LintList(bytes, package + u"\\").outline;
+
+    const DryRunResult run = DryRun(bytes, services, outline, [](const WString& p) { return p; });
+
+    std::vector<std::string> plan;
+    uint64_t sourceBytes = 0;
+    for (const PlannedCopy& copy : run.plan) {
+        const std::string line = Narrow(copy.source) + " -> " + Narrow(copy.destination) +
+                                 (copy.replaces ? " (replaces)" : "");
+        plan.push_back(Replaced(Replaced(line, Narrow(temp.Path()), ""), Narrow(folderA), "instA"));
+        sourceBytes += temp.ReadFile(copy.source.substr(temp.Path().size()))->size();
+    }
+    EXPECT_EQ(plan, c.plan);
+    EXPECT_EQ(run.prepared, !c.plan.empty());
+    EXPECT_EQ(run.totalBytes, sourceBytes);
+    ExpectFindings(run.findings, c.findings);
+}
+
+const std::vector<std::string> kPlanA = {"pkg\\A\\ProductA.exe -> instA\\ProductA.exe (replaces)",
+                                         "pkg\\A\\Data\\Table.dat -> instA\\Data\\Table.dat",
+                                         "pkg\\A\\Data\\Strings.txt -> instA\\Data\\Strings.txt"};
+const std::string kPlanB = "pkg\\B\\ProductB.dll -> instB\\ProductB.dll";
+
+const DryRunCase kDryRuns[] = {
+    // Both products installed; A's destination folder at the limit.
+    {"DestinationOf260Fails", "0", true, true, {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
+     {N(4, "the section applies"), E(12, "the destination path is 261 characters long"),
+      N(14, "the section applies")}, 245},
+    {"ApplyingAction2EndsTheReading", "2", true, true, kPlanA,
+     {N(4, "the section applies"),
+      N(14, "not read, nor any section after it: the section at line 4 applies with action 2")}},
+    {"RequiredProductMissingStops", "0", true, false, {},
+     {N(4, "the section applies"), N(14, "no INSTALLDIR for \"Software\\NorvaneDemo\\ProductB\""),
+      E(18, "the tool stops with the message \"Product B is not installed. The update cannot "
+            "continue.\"")}},
+    {"FailingConditionSkipsTheSection", "0", false, true, {kPlanB},
+     {N(4, "its condition \"0,ProductA.exe\" fails in"), N(14, "the section applies")}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, DemoDryRun, ::testing::ValuesIn(kDryRuns),
+                         [](const auto& info) { return std::string(info.param.name); });
+}  // namespace
