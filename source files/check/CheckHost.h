@@ -3,6 +3,7 @@
 // on the command line in the Windows form the tool works with, and back; whole files; the
 // registry the shipped tool reads; text out.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,10 @@ std::optional<WString> WindowsFolder(const WString& hostFolder);
 // A Windows-form path as the machine's user names it.
 WString HostForm(const WString& windowsPath);
 
+// A path as the machine's user names it, in the form the standard library's file system takes.
+std::filesystem::path HostFilePath(const WString& hostPath);
+
+// The whole file's bytes; nullopt when it is no regular file or cannot be read.
 std::optional<std::string> ReadWholeFile(const WString& hostPath);
 
 // The value as the shipped 32-bit tool reads it (its registry view); off Windows there is none.

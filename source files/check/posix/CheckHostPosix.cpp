@@ -1,8 +1,6 @@
 // The checker on Linux: the host's file system seen as Wine sees it, "/" being the drive Z:, so
 // the tool's Windows-form paths, and their lengths, are those of the package under Wine.
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "check/CheckHost.h"
 #include "platform/posix/PosixServices.h"
@@ -43,15 +41,8 @@ WString HostForm(const WString& windowsPath) {
     return WideFromUtf8(PosixSystem().HostPath(windowsPath));
 }
 
-std::optional<std::string> ReadWholeFile(const WString& hostPath) {
-    std::error_code error;
-    const fs::path path(Utf8FromWide(hostPath));
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+fs::path HostFilePath(const WString& hostPath) {
+    return fs::path(Utf8FromWide(hostPath));
 }
 
 std::optional<WString> ReadToolRegistry(RegistryRoot, const WString&, const WString&) {

@@ -3,8 +3,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "check/CheckHost.h"
 #include "platform/win32/UniqueResource.h"
@@ -14,15 +12,11 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr DWORD kValueUnits = MAX_PATH;
-
-fs::path HostPath(const WString& path) {
-    return fs::path(std::wstring(AsWide(path)));
-}
 }  // namespace
 
 std::optional<WString> WindowsFolder(const WString& hostFolder) {
     std::error_code error;
-    const fs::path folder = fs::absolute(HostPath(hostFolder), error);
+    const fs::path folder = fs::absolute(HostFilePath(hostFolder), error);
     if (error || !fs::is_directory(folder, error)) return std::nullopt;
     WString windows = FromWide(folder.lexically_normal().wstring().c_str());
     for (WChar& unit : windows) {
@@ -36,15 +30,8 @@ WString HostForm(const WString& windowsPath) {
     return windowsPath;
 }
 
-std::optional<std::string> ReadWholeFile(const WString& hostPath) {
-    std::error_code error;
-    const fs::path path = HostPath(hostPath);
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+fs::path HostFilePath(const WString& hostPath) {
+    return fs::path(std::wstring(AsWide(hostPath)));
 }
 
 std::optional<WString> ReadToolRegistry(RegistryRoot root, const WString& subKey,
