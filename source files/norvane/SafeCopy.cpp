@@ -129,8 +129,8 @@ DWORD Replace(const WString& source, const WString& destination, DWORD attribute
 
 DWORD CopyReplacing(const WString& source, const WString& destination,
                     LPPROGRESS_ROUTINE progress, void* progressData) noexcept {
-    // Most destinations of an update are new or are replaced; asking the system to create the
-    // file tells the two apart without a look-up of its own.
+    // Asking the system to create the file tells a new destination from an existing one in the
+    // same call that copies it.
     const DWORD error = CopyNew(source, destination, progress, progressData);
     if (!IsTaken(error)) return error;
     return Replace(source, destination, ::GetFileAttributesW(AsWide(destination)), progress,
