@@ -86,7 +86,5 @@ bool CTextBase::Clear() {
 WString CTextBase::RawLine(uint32_t index) const {
     if (lineCount <= 0 || index >= static_cast<uint32_t>(lineCount)) return WString();
     const uint32_t start = lineStarts[index];
-    const uint32_t end =
-        index + 1 < static_cast<uint32_t>(lineCount) ? lineStarts[index + 1] : textLength;
-    return WString(text + start, end - start);
+    return WString(text + start, LineEnd(index) - start);
 }

@@ -34,6 +34,12 @@ public:
     WString RawLine(uint32_t index) const;
 
 protected:
+    // Where the line after `index` starts, or the text's end: a line's raw extent, its line end
+    // included. `index` must be a line of the text.
+    uint32_t LineEnd(uint32_t index) const {
+        return index + 1 < static_cast<uint32_t>(lineCount) ? lineStarts[index + 1] : textLength;
+    }
+
     int32_t textBytes = 0;
     uint32_t textLength = 0;
     WChar* text = nullptr;  // from the private heap

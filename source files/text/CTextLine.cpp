@@ -52,11 +52,9 @@ bool CTextLine::SetLine(uint32_t index) {
     itemAnsiComplete = false;
 
     const uint32_t start = lineStarts[index];
-    const uint32_t end = index + 1 < static_cast<uint32_t>(lineCount) ? lineStarts[index + 1]
-                                                                       : textLength;
     const WChar* line = text + start;
     // The raw length still holds the line's own line end.
-    uint32_t length = end - start;
+    uint32_t length = LineEnd(index) - start;
     if (length >= static_cast<uint32_t>(kLineUnits)) {
         ReportOverlongLine(index + 1);
         length = kLineUnits - 1;
