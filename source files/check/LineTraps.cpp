@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-const WChar kSectionHeader[] = u"[SetParamter]";
-const WChar kRootMarker[] = u"%Root%\\";
-
 namespace {
 constexpr size_t kNearMissDistance = 2;
 

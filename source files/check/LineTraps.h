@@ -2,9 +2,7 @@
 // Small readings of one list line that tell a trap apart from what the author meant. The tool
 // itself never trims, folds case or looks inside a name; these only serve the checker's findings.
 #include "app/WString.h"
-
-extern const WChar kSectionHeader[];  // "[SetParamter]", spelled so
-extern const WChar kRootMarker[];     // "%Root%\"
+#include "norvane/ListKeywords.h"
 
 // A blank the tool keeps as part of a value: the space and the ideographic space.
 bool IsBlank(WChar unit);

@@ -13,8 +13,9 @@
 #include "text/CTextLine.h"
 
 namespace {
-constexpr size_t kLongestLine = 1023;
-constexpr size_t kPathLengthLimit = 260;
+// What the tool keeps of a line, and the first path length that no longer fits its buffers.
+constexpr size_t kLongestLine = kLineUnits - 1;
+constexpr size_t kPathLengthLimit = kPathUnits;
 constexpr uint8_t kActionLastIfApplies = 2;
 // The lines of a misspelt header's section: read as file lines, but not the author's files.
 constexpr int kParameterLines = 5;
@@ -247,7 +248,7 @@ private:
             Add(Severity::Error, text);
             return;
         }
-        sourceFolder_ = root_ + source.substr(WString(kRootMarker).size());
+        sourceFolder_ = root_ + source.substr(kRootMarkerLength);
     }
 
     void CheckFileLine(const WString& item) {

@@ -5,7 +5,6 @@
 #include "text/Tokenizer.h"
 
 namespace {
-constexpr size_t kRootMarkerLength = 7;
 
 WString Quoted(const WString& text) {
     return u"\"" + text + u"\"";
@@ -27,7 +26,7 @@ std::vector<WString> KeyTraps(const WString& key) {
 }
 
 std::vector<WString> ConditionTraps(const WString& condition) {
-    if (condition == u"None") return {};
+    if (condition == kNoCondition) return {};
     std::vector<WString> traps;
     Tokenizer pieces(condition, u",");
     const WString mode = pieces.Next();
@@ -89,7 +88,7 @@ WString BlanksConsequence(ParameterRole role, const WString& value) {
     switch (role) {
         case ParameterRole::Key: return u": the key is looked up with them and not found";
         case ParameterRole::Condition:
-            if (TrimBlanks(value) == u"None") {
+            if (TrimBlanks(value) == kNoCondition) {
                 return u": it is not \"None\", and the tool reads mode 0 with no names, so the "
                        u"section never applies";
             }

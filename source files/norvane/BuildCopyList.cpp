@@ -1,13 +1,13 @@
 #include "norvane/BuildCopyList.h"
 
 #include "norvane/CopyEntry.h"
+#include "norvane/ListKeywords.h"
 #include "norvane/ListMessages.h"
 #include "norvane/ListSection.h"
 #include "platform/SystemServices.h"
 #include "text/CTextLine.h"
 
 namespace {
-constexpr WChar kSectionHeader[] = u"[SetParamter]";
 
 // A file line of an applying section: listed, then opened once to prove it readable and to take
 // its size for the progress display.

@@ -8,9 +8,6 @@ const WChar kDirectoryNotValidText[] = u"Directory setting is not valid.";
 const WChar kTooManyFilesText[] = u"Exceeded the maximum number of files for copy.";
 
 namespace {
-// Paths from here on no longer fit the system's MAX_PATH buffers.
-constexpr size_t kPathLengthLimit = 260;
-
 WString PathLengthText(const WString& sourcePath) {
     return u"Exceeded the path length limit of 260 characters. \n\n"
            u"[character count] " +
@@ -36,7 +33,7 @@ void ShowListMessage(const AppState& state, const WString& text, const WChar* ca
 void ReportUnreadableSource(const AppState& state, uint32_t errorCode, const WString& sourcePath,
                             const WString& fileName) {
     ShowLastErrorText(errorCode);
-    if (sourcePath.size() >= kPathLengthLimit) {
+    if (sourcePath.size() >= static_cast<size_t>(kPathUnits)) {
         ShowListMessage(state, PathLengthText(sourcePath), u"Path error");
     } else {
         ShowListMessage(state, FileReadText(fileName), u"File read error");

@@ -1,14 +1,13 @@
 #include "norvane/ListSection.h"
 
 #include "norvane/DecimalReading.h"
+#include "norvane/ListKeywords.h"
 #include "norvane/ListMessages.h"
 #include "norvane/SectionCondition.h"
 #include "paths/PathServices.h"
 #include "text/CTextLine.h"
 
 namespace {
-constexpr WChar kRootMarker[] = u"%Root%\\";
-constexpr size_t kRootMarkerLength = 7;
 
 constexpr uint8_t kActionStopUnlessApplies = 1;
 constexpr uint8_t kActionLastIfApplies = 2;

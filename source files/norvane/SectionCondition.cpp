@@ -2,10 +2,11 @@
 
 #include "norvane/BuildCopyList.h"
 #include "norvane/DecimalReading.h"
+#include "norvane/ListKeywords.h"
 #include "text/Tokenizer.h"
 
 bool ConditionHolds(const WString& destFolder, const WString& conditionText) {
-    if (conditionText == u"None") return true;
+    if (conditionText == kNoCondition) return true;
 
     // Names keep any blanks around them: "0, a" tests " a", as the list author wrote it.
     Tokenizer pieces(conditionText, u",");
