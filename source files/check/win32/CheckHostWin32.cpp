@@ -5,14 +5,10 @@
 #include <filesystem>
 
 #include "check/CheckHost.h"
-#include "platform/win32/UniqueResource.h"
+#include "platform/win32/Win32Services.h"
 #include "platform/win32/WideEdge.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-constexpr DWORD kValueUnits = MAX_PATH;
-}  // namespace
 
 std::optional<WString> WindowsFolder(const WString& hostFolder) {
     std::error_code error;
@@ -36,22 +32,7 @@ fs::path HostFilePath(const WString& hostPath) {
 
 std::optional<WString> ReadToolRegistry(RegistryRoot root, const WString& subKey,
                                         const WString& valueName) {
-    HKEY rootKey = root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    UniqueHkey key;
-    if (::RegOpenKeyExW(rootKey, AsWide(subKey), 0, KEY_READ | KEY_WOW64_32KEY, key.put()) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    wchar_t buffer[kValueUnits] = {};
-    DWORD type = 0;
-    DWORD size = sizeof(buffer);
-    if (::RegQueryValueExW(key.get(), AsWide(valueName), nullptr, &type,
-                           reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    size_t length = 0;
-    while (length < kValueUnits && buffer[length] != L'\0') ++length;
-    return WString(reinterpret_cast<const WChar*>(buffer), length);
+    return ReadRegistryText(root, subKey, valueName, KEY_WOW64_32KEY);
 }
 
 void WriteText(std::FILE* stream, const WString& text) {

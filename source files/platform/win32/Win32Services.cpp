@@ -100,9 +100,14 @@ std::optional<WString> Win32Services::ReadRegistryString(RegistryRoot root, cons
                                                          const WString& valueName) {
     // No view flag: the shipped 32-bit exe reads the 32-bit view (WOW6432Node), which is where
     // the products that list files name keep their settings.
+    return ReadRegistryText(root, subKey, valueName, 0);
+}
+
+std::optional<WString> ReadRegistryText(RegistryRoot root, const WString& subKey,
+                                        const WString& valueName, uint32_t view) {
     HKEY rootKey = root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     UniqueHkey key;
-    if (::RegOpenKeyExW(rootKey, AsWide(subKey), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(rootKey, AsWide(subKey), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     wchar_t buffer[kPathUnits] = {};

@@ -1,6 +1,12 @@
 #pragma once
 #include "platform/SystemServices.h"
 
+// A string value of a key under the chosen root, read through the given registry view (0 for
+// the process's own): the text up to its first zero unit, at most 260 units, whatever the
+// value's type.
+std::optional<WString> ReadRegistryText(RegistryRoot root, const WString& subKey,
+                                        const WString& valueName, uint32_t view);
+
 // The product's services: each one calls the Win32 function named for it.
 class Win32Services : public SystemServices {
 public:
