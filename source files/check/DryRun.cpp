@@ -14,7 +14,6 @@ namespace {
 // Stands for the main dialog that owns the tool's message boxes.
 const WindowHandle kMainDialog = reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(0x108));
 constexpr size_t kPathLengthLimit = kPathUnits;
-constexpr uint8_t kActionLastIfApplies = 2;
 
 WString Quoted(const WString& text) {
     return u"\"" + text + u"\"";

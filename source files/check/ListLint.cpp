@@ -16,7 +16,6 @@ namespace {
 // What the tool keeps of a line, and the first path length that no longer fits its buffers.
 constexpr size_t kLongestLine = kLineUnits - 1;
 constexpr size_t kPathLengthLimit = kPathUnits;
-constexpr uint8_t kActionLastIfApplies = 2;
 // The lines of a misspelt header's section: read as file lines, but not the author's files.
 constexpr int kParameterLines = 5;
 

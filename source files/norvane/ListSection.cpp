@@ -8,10 +8,6 @@
 #include "text/CTextLine.h"
 
 namespace {
-
-constexpr uint8_t kActionStopUnlessApplies = 1;
-constexpr uint8_t kActionLastIfApplies = 2;
-
 // A section cut short by the end of the file is not noticed here: the cursor stays on the last
 // line, its remaining items (normally none) are read instead, and the source line then fails.
 WString ReadParameterLine(CTextLine& text) {
