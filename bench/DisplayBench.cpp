@@ -61,15 +61,11 @@ struct Calls {
 DWORD WINAPI ReportLikeWindows(void* parameter) {
     auto& calls = *static_cast<Calls*>(parameter);
     AppState& state = *calls.state;
-    LARGE_INTEGER size, done;
-    size.QuadPart = static_cast<LONGLONG>(kFileBytes);
-    done.QuadPart = 0;
     Stopwatch clock;
     BeforeRun(state);
-    CopyProgress(size, done, size, done, 1, CALLBACK_STREAM_SWITCH, nullptr, nullptr, &state);
+    CopyProgress(0, &state);
     for (uint64_t copied = kChunkBytes; copied <= kFileBytes; copied += kChunkBytes) {
-        done.QuadPart = static_cast<LONGLONG>(copied);
-        CopyProgress(size, done, size, done, 1, CALLBACK_CHUNK_FINISHED, nullptr, nullptr, &state);
+        CopyProgress(copied, &state);
     }
     AfterRun(state);
     calls.elapsedMs = clock.ElapsedMs();

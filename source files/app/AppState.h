@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/WString.h"
-#include "norvane/CopyDisplay.h"
-#include "norvane/CopyEntry.h"
+#include "app/CopyDisplay.h"
+#include "app/CopyEntry.h"
+#include "app/CopyOutcome.h"
 
 class CNorvaneDlg;
 class CTextLine;
@@ -37,6 +38,8 @@ struct AppState {
     WChar pathSlots[kPathSlotCount][kPathUnits] = {};
     // The one value that both threads touch during a run, behind its own lock.
     CopyDisplay display;
+    // How each entry's copy ended, in list order; written by the worker, read after the run.
+    std::vector<CopyOutcome> outcomes;
 };
 
 // The process's record; its clean-up runs at process exit.

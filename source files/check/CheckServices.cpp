@@ -19,72 +19,47 @@ bool SameKey(const WString& a, const WString& b) {
 
 CheckServices::CheckServices(SystemServices& base, WString packageFolder,
                              std::vector<InstallDir> installDirs)
-    : base_(base), packageFolder_(std::move(packageFolder)), installDirs_(std::move(installDirs)) {}
+    : ForwardingServices(base), packageFolder_(std::move(packageFolder)), installDirs_(std::move(installDirs)) {}
 
 uint32_t CheckServices::CursorLine() const {
     return cursor_ != nullptr ? cursor_->LineIndex() + 1 : 0;
 }
 
-int CheckServices::AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) {
-    return base_.AnsiToWide(bytes, byteCount, out, capacity);
-}
-
-int CheckServices::WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) {
-    return base_.WideToAnsi(units, unitCount, out, capacity);
-}
-
-uint32_t CheckServices::GetAttributes(const WString& path) {
-    return base_.GetAttributes(path);
-}
-
-// Nothing is ever written: a dry run leaves the machine as it found it.
 bool CheckServices::SetAttributes(const WString&, uint32_t) {
     return false;
-}
-
-bool CheckServices::IsDirectory(const WString& path) {
-    return base_.IsDirectory(path);
 }
 
 bool CheckServices::MakeDirectory(const WString&) {
     return false;
 }
 
+uint32_t CheckServices::OpenFile(const WString& path, FileAccess access,
+                                 std::unique_ptr<SystemFile>& file) {
+    return access == FileAccess::Read ? base_.OpenFile(path, access, file) : kErrorAccessDenied;
+}
+
+uint32_t CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction,
+                                      void*) {
+    return kErrorAccessDenied;
+}
+
+uint32_t CheckServices::ReplaceKeepingBackup(const WString&, const WString&, const WString&) {
+    return kErrorAccessDenied;
+}
+
+uint32_t CheckServices::MoveToNewName(const WString&, const WString&) {
+    return kErrorAccessDenied;
+}
+
+uint32_t CheckServices::RemoveFile(const WString&) {
+    return kErrorAccessDenied;
+}
+
+void CheckServices::RemoveAtRestart(const WString&) {}
+
 OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {
     probeLines.push_back(CursorLine());
     return base_.ProbeOpenForRead(path);
-}
-
-std::optional<WString> CheckServices::FullPath(const WString& path) {
-    return base_.FullPath(path);
-}
-
-bool CheckServices::IsRelativePath(const WString& path) {
-    return base_.IsRelativePath(path);
-}
-
-int CheckServices::DriveNumber(const WString& path) {
-    return base_.DriveNumber(path);
-}
-
-void CheckServices::AppendPath(WChar* buffer, const WString& more) {
-    base_.AppendPath(buffer, more);
-}
-
-void CheckServices::AddBackslashInPlace(WChar* buffer) {
-    base_.AddBackslashInPlace(buffer);
-}
-
-void CheckServices::StripPath(WChar* buffer) {
-    base_.StripPath(buffer);
-}
-
-void CheckServices::RemoveExtension(WChar* buffer) {
-    base_.RemoveExtension(buffer);
-}
-
-void CheckServices::RemoveFileSpec(WChar* buffer) {
-    base_.RemoveFileSpec(buffer);
 }
 
 std::optional<WString> CheckServices::ReadRegistryString(RegistryRoot root, const WString& subKey,
@@ -108,14 +83,6 @@ std::optional<WString> CheckServices::ModulePath() {
 }
 
 void CheckServices::DebugOutput(const WString&) {}
-
-uint32_t CheckServices::LastError() {
-    return base_.LastError();
-}
-
-std::optional<WString> CheckServices::SystemErrorText(uint32_t code) {
-    return base_.SystemErrorText(code);
-}
 
 void CheckServices::ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                                 uint32_t) {

@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "platform/SystemServices.h"
+#include "platform/ForwardingServices.h"
 
 class CTextLine;
 
-class CheckServices : public SystemServices {
+class CheckServices : public ForwardingServices {
 public:
     struct InstallDir {
         WString key;
@@ -40,34 +40,30 @@ public:
     std::vector<Lookup> lookups;
     std::vector<uint32_t> probeLines;  // the line of each source probe, in order
 
-    int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) override;
-    int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override;
-    uint32_t GetAttributes(const WString& path) override;
+    // Nothing is ever written: a dry run leaves the machine as it found it.
     bool SetAttributes(const WString& path, uint32_t attributes) override;
-    bool IsDirectory(const WString& path) override;
     bool MakeDirectory(const WString& path) override;
+    uint32_t OpenFile(const WString& path, FileAccess access,
+                      std::unique_ptr<SystemFile>& file) override;
+    uint32_t CopyToNewFile(const WString& source, const WString& target,
+                           CopyProgressFunction progress, void* data) override;
+    uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+                         const WString& backup) override;
+    uint32_t MoveToNewName(const WString& from, const WString& to) override;
+    uint32_t RemoveFile(const WString& path) override;
+    void RemoveAtRestart(const WString& path) override;
+
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
-    std::optional<WString> FullPath(const WString& path) override;
-    bool IsRelativePath(const WString& path) override;
-    int DriveNumber(const WString& path) override;
-    void AppendPath(WChar* buffer, const WString& more) override;
-    void AddBackslashInPlace(WChar* buffer) override;
-    void StripPath(WChar* buffer) override;
-    void RemoveExtension(WChar* buffer) override;
-    void RemoveFileSpec(WChar* buffer) override;
     std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
                                               const WString& valueName) override;
     std::optional<WString> ModulePath() override;
     void DebugOutput(const WString& text) override;
-    uint32_t LastError() override;
-    std::optional<WString> SystemErrorText(uint32_t code) override;
     void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                      uint32_t flags) override;
 
 private:
     uint32_t CursorLine() const;
 
-    SystemServices& base_;
     WString packageFolder_;
     std::vector<InstallDir> installDirs_;
     const CTextLine* cursor_ = nullptr;

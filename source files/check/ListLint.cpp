@@ -5,7 +5,7 @@
 #include "check/LineTraps.h"
 #include "check/SectionLint.h"
 #include "norvane/BuildCopyList.h"
-#include "norvane/CopyEntry.h"
+#include "app/CopyEntry.h"
 #include "norvane/DecimalReading.h"
 #include "norvane/LaunchLine.h"
 #include "norvane/ListMessages.h"

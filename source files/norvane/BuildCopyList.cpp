@@ -1,6 +1,6 @@
 #include "norvane/BuildCopyList.h"
 
-#include "norvane/CopyEntry.h"
+#include "app/CopyEntry.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/ListMessages.h"
 #include "norvane/ListSection.h"

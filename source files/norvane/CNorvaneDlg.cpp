@@ -85,9 +85,11 @@ void CNorvaneDlg::OnStart() noexcept {
     ::SetTimer(dialog, kCopyDisplayTimer, kCopyDisplayIntervalMs, nullptr);
     threadHandle.reset(::CreateThread(nullptr, 0, CopyThreadProc, jobState, 0, nullptr));
     if (!threadHandle) {
+        // Taken before anything else can set the thread's last error.
+        const DWORD error = ::GetLastError();
         ::KillTimer(dialog, kCopyDisplayTimer);
         // Without a worker nothing would ever enable Exit again: say why and let the user out.
-        ReportSystemError(kThreadFailedLine, kSource, u"Could not start the copy.");
+        ReportSystemErrorCode(kThreadFailedLine, kSource, u"Could not start the copy.", error);
         ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), TRUE);
     }
 }

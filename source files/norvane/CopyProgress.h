@@ -1,9 +1,7 @@
 #pragma once
-#include <windows.h>
+// What the system's copy routine reports while it copies a file: the bytes of the file copied so
+// far. Accounts them for the run and records them for the display; it never waits for the
+// dialog. `data` is the run's AppState.
+#include <cstdint>
 
-// The copy routine's progress callback: accounts the bytes for the run and records them for the
-// display; it never waits for the dialog.
-DWORD CALLBACK CopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalBytesTransferred,
-                            LARGE_INTEGER streamSize, LARGE_INTEGER streamBytesTransferred,
-                            DWORD streamNumber, DWORD callbackReason, HANDLE sourceFile,
-                            HANDLE destinationFile, LPVOID data) noexcept;
+void CopyProgress(uint64_t totalBytesTransferred, void* data) noexcept;

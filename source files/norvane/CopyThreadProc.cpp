@@ -1,11 +1,13 @@
 #include "norvane/CopyThreadProc.h"
 
+#include <unordered_set>
 #include <vector>
 
 #include "app/AppState.h"
 #include "framework/Diagnostics.h"
 #include "norvane/CNorvaneDlg.h"
 #include "norvane/CopyProgress.h"
+#include "norvane/DestinationFolder.h"
 #include "norvane/DisplayName.h"
 #include "norvane/ProgressAccounting.h"
 #include "norvane/SafeCopy.h"
@@ -25,10 +27,26 @@ WString FolderOf(const WString& path) {
     return WString(buffer.data());
 }
 
+WString WithBackslash(WString folder) {
+    if (folder.empty() || folder.back() != u'\\') folder += u'\\';
+    return folder;
+}
+
+// Where a failure had to leave a file beside its empty destination, the box says where it is.
+WString CopyFailedText(const CopyOutcome& outcome) {
+    if (outcome.keptAs.empty()) return u"Copy failed.";
+    return u"Copy failed.\r\nThe file is kept as " + outcome.keptAs;
+}
+
 class CopyRun {
 public:
     explicit CopyRun(AppState& state)
-        : state_(state), dialog_(static_cast<HWND>(state.mainDialog)) {}
+        : state_(state),
+          dialog_(static_cast<HWND>(state.mainDialog)),
+          copier_(CopyProgress, &state) {
+        for (const CopyEntry& entry : state.CopyList)
+            destinations_.Add(entry.destFolder + entry.fileName);
+    }
 
     // Copies one entry; false when the run has to stop (the user has been told why).
     bool Copy(const CopyEntry& entry) {
@@ -39,9 +57,10 @@ public:
 
         // No copy can write a path of that length: refused before any folder is made for it.
         if (destination.size() >= static_cast<size_t>(kPathUnits)) {
-            return StopCopyFailed(ERROR_FILENAME_EXCED_RANGE);
+            return StopCopyFailed({CopyResult::Failed, kErrorFilenameExcedRange, WString()});
         }
-        // Entries of one folder come together: the folders are made once for all of them.
+        // Entries of one folder come together: the folders are made, and the folder is read,
+        // once for all of them.
         const WString folder = FolderOf(destination);
         if (folder != madeFolder_) {
             if (!MakeFolderTree(folder)) {
@@ -50,33 +69,37 @@ public:
                 return false;
             }
             madeFolder_ = folder;
+            const WString path = WithBackslash(folder);
+            destinationFolder_.Enter(path, destinations_, swept_.insert(path).second);
         }
-        if (DWORD error = CopyReplacing(source, destination, CopyProgress, &state_);
-            error != ERROR_SUCCESS) {
-            return StopCopyFailed(error);
-        }
+        const WString name = destination.substr(destinationFolder_.Path().size());
+        const CopyOutcome outcome = copier_.Copy(source, destinationFolder_, name, entry.size);
+        state_.outcomes.push_back(outcome);
+        if (outcome.result == CopyResult::Failed) return StopCopyFailed(outcome);
         // Where the system reported no progress (or not all of it), the file still counts whole.
         AccountFileCompleted(state_, entry.size);
         return true;
     }
 
-    void End(bool complete) {
-        ::SendMessageW(dialog_, kRunEndedMessage, complete ? 1 : 0, 0);
-    }
+    void End(bool complete) { ::SendMessageW(dialog_, kRunEndedMessage, complete ? 1 : 0, 0); }
 
 private:
     // The values a message box is read against are on the screen before it.
     void ShowDisplayNow() { ::SendMessageW(dialog_, kShowCopyDisplayMessage, 0, 0); }
 
     // The copy failure's report, with the system's text for the code; the run stops.
-    bool StopCopyFailed(DWORD code) {
+    bool StopCopyFailed(const CopyOutcome& outcome) {
         ShowDisplayNow();
-        ReportSystemErrorCode(kCopyFailedLine, kSource, u"Copy failed.", code);
+        ReportSystemErrorCode(kCopyFailedLine, kSource, CopyFailedText(outcome), outcome.error);
         return false;
     }
 
     AppState& state_;
     HWND dialog_;
+    SafeCopier copier_;
+    RunDestinations destinations_;
+    DestinationFolder destinationFolder_;
+    std::unordered_set<WString> swept_;
     WString madeFolder_;
 };
 }  // namespace

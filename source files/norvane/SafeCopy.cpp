@@ -1,138 +1,174 @@
 #include "norvane/SafeCopy.h"
 
-#include "norvane/TemporaryPath.h"
-#include "platform/win32/UniqueResource.h"
-#include "platform/win32/WideEdge.h"
+#include "norvane/BriefHold.h"
+#include "norvane/ReplaceStep.h"
+#include "norvane/SameBytes.h"
+#include "norvane/SideFiles.h"
 
 namespace {
 // Attributes that keep the system from writing over or renaming onto a file.
-constexpr DWORD kProtectingAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr uint32_t kProtectingAttributes =
+    kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem;
 
-bool HasAttributes(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && attributes != 0;
+bool IsTaken(uint32_t error) {
+    return error == kErrorFileExists || error == kErrorAlreadyExists;
 }
 
-// The copied file keeps none of its source's attributes; a fresh copy always carries at least
-// the archive attribute.
-bool Normalise(const WString& path) {
-    return ::SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_NORMAL) != FALSE;
+CopyOutcome Done(CopyResult result) {
+    return {result, 0, WString()};
 }
 
-// A copy of a read-only source is read-only too: cleared, so it can be deleted.
-void RemoveCopy(const WString& path) {
-    Normalise(path);
-    ::DeleteFileW(AsWide(path));
+CopyOutcome Failed(uint32_t error, WString keptAs = WString()) {
+    return {CopyResult::Failed, error, std::move(keptAs)};
 }
 
-bool IsTaken(DWORD error) {
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-}
-
-// The copy straight to a destination that does not exist: the system creates it, or says that
-// it is taken, in which case it is left alone.
-DWORD CopyNew(const WString& source, const WString& destination, LPPROGRESS_ROUTINE progress,
-              void* progressData) {
-    BOOL cancel = FALSE;
-    if (!::CopyFileExW(AsWide(source), AsWide(destination), progress, progressData, &cancel,
-                       COPY_FILE_FAIL_IF_EXISTS)) {
-        return ::GetLastError();
-    }
-    Normalise(destination);
-    return ERROR_SUCCESS;
-}
-
-// The destination as it was before its replacement, so a failure can put it back.
-class ExistingDestination {
+// The destination's attributes as they were, put back on every road that does not end with
+// the destination written or deliberately left as a copy leaves it.
+class KeptAttributes {
 public:
-    ExistingDestination(const WString& path, DWORD attributes)
+    KeptAttributes(const WString& path, uint32_t attributes)
         : path_(path), attributes_(attributes) {}
-    ~ExistingDestination() {
-        if (unprotected_ && !gone_) ::SetFileAttributesW(AsWide(path_), attributes_);
+    ~KeptAttributes() {
+        if (cleared_ && !settled_) System().SetAttributes(path_, attributes_);
     }
-    ExistingDestination(const ExistingDestination&) = delete;
-    ExistingDestination& operator=(const ExistingDestination&) = delete;
+    KeptAttributes(const KeptAttributes&) = delete;
+    KeptAttributes& operator=(const KeptAttributes&) = delete;
 
-    // Clears what would block the replacement; only called once it is about to happen.
-    void Unprotect() {
+    // Clears what would block writing, renaming or deleting the file.
+    bool Clear() {
         if ((attributes_ & kProtectingAttributes) != 0) {
-            unprotected_ = ::SetFileAttributesW(AsWide(path_), FILE_ATTRIBUTE_NORMAL) != FALSE;
+            cleared_ = System().SetAttributes(path_, kFileAttributeNormal);
         }
+        return cleared_;
     }
-    // Replaced, or gone by itself: nothing of it is to be put back.
-    void Gone() { gone_ = true; }
+    // Written, or gone: nothing of it is to be put back.
+    void Settle() { settled_ = true; }
+    void MovedTo(const WString& path) { path_ = path; }
 
 private:
-    const WString& path_;
-    DWORD attributes_;
-    bool unprotected_ = false;
-    bool gone_ = false;
+    WString path_;
+    uint32_t attributes_;
+    bool cleared_ = false;
+    bool settled_ = false;
 };
-
-// What the copy would meet when it writes the destination: a program that holds it open (a
-// running exe or dll of the product among them) gives a sharing violation here, before any
-// byte is copied. Every kind of sharing is granted, so only a holder that denies it counts.
-DWORD OpenForReplacement(const WString& destination) {
-    UniqueFile file(::CreateFileW(AsWide(destination), GENERIC_WRITE | DELETE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-    return file ? ERROR_SUCCESS : ::GetLastError();
-}
-
-// An existing file is replaced only by a complete copy: the bytes go to a temporary beside it,
-// which then takes its place in one step. ReplaceFileW keeps the old file's security
-// descriptor, which a rename would not. On failure the old file stays as it was, its attributes
-// included, and the temporary goes.
-DWORD Replace(const WString& source, const WString& destination, DWORD attributes,
-              LPPROGRESS_ROUTINE progress, void* progressData) {
-    ExistingDestination old(destination, attributes);
-    old.Unprotect();
-    if (DWORD error = OpenForReplacement(destination); error != ERROR_SUCCESS) {
-        // Gone since it was looked at: nothing is left to keep.
-        if (error == ERROR_FILE_NOT_FOUND) {
-            old.Gone();
-            return CopyNew(source, destination, progress, progressData);
-        }
-        return error;
-    }
-    const WString temporary = TemporaryPathFor(destination);
-    // Not restartable: a failed copy's temporary is deleted, so tracking its progress in the
-    // file for a restart would be pure cost.
-    BOOL cancel = FALSE;
-    BOOL copied = ::CopyFileExW(AsWide(source), AsWide(temporary), progress, progressData,
-                                &cancel, 0);
-    // A read-only or hidden leftover of an interrupted run is cleared and written over.
-    if (!copied && ::GetLastError() == ERROR_ACCESS_DENIED) {
-        if (::SetFileAttributesW(AsWide(temporary), FILE_ATTRIBUTE_NORMAL)) {
-            copied = ::CopyFileExW(AsWide(source), AsWide(temporary), progress, progressData,
-                                   &cancel, 0);
-        } else {
-            ::SetLastError(ERROR_ACCESS_DENIED);
-        }
-    }
-    if (!copied || !Normalise(temporary) ||
-        !::ReplaceFileW(AsWide(destination), AsWide(temporary), nullptr,
-                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-        const DWORD error = ::GetLastError();
-        RemoveCopy(temporary);
-        return error;
-    }
-    old.Gone();
-    // The replacement may take over attributes of the file it replaced.
-    const DWORD now = ::GetFileAttributesW(AsWide(destination));
-    if (HasAttributes(now) && (now & kProtectingAttributes) != 0) {
-        ::SetFileAttributesW(AsWide(destination), FILE_ATTRIBUTE_NORMAL);
-    }
-    return ERROR_SUCCESS;
-}
 }  // namespace
 
-DWORD CopyReplacing(const WString& source, const WString& destination,
-                    LPPROGRESS_ROUTINE progress, void* progressData) noexcept {
-    // Asking the system to create the file tells a new destination from an existing one in the
-    // same call that copies it.
-    const DWORD error = CopyNew(source, destination, progress, progressData);
-    if (!IsTaken(error)) return error;
-    return Replace(source, destination, ::GetFileAttributesW(AsWide(destination)), progress,
-                   progressData);
+CopyOutcome SafeCopier::Copy(const WString& source, DestinationFolder& folder, const WString& name,
+                             uint64_t size) {
+    const WString destination = folder.Path() + name;
+    FileFacts facts;
+    if (const FileFacts* listed = folder.Find(name)) {
+        facts = *listed;
+    } else {
+        // Nothing there when the folder was listed: the copy itself creates the file, and the
+        // system's refusal says whether one has come since.
+        const uint32_t error = CopyAnew(source, destination);
+        if (!IsTaken(error)) return error == 0 ? Done(CopyResult::New) : Failed(error);
+        if (const uint32_t gone = System().QueryFile(destination, facts); gone != 0) {
+            return Failed(gone);
+        }
+    }
+    // A folder where the file must go: no waiting changes that.
+    if ((facts.attributes & kFileAttributeDirectory) != 0) return Failed(kErrorAccessDenied);
+    return CopyOver(source, folder, name, size, facts);
+}
+
+// A copy into a file it creates; a failed one takes its partial file with it, so nothing half
+// written stays and a second try can create it again.
+uint32_t SafeCopier::CopyAnew(const WString& source, const WString& target) {
+    BriefHoldWait wait;
+    uint32_t error;
+    do {
+        progress_(0, progressData_);
+        error = System().CopyToNewFile(source, target, progress_, progressData_);
+        if (error != 0 && !IsTaken(error)) System().RemoveFile(target);
+    } while (wait.Again(error));
+    if (error == 0) System().SetAttributes(target, kFileAttributeNormal);
+    return error;
+}
+
+CopyOutcome SafeCopier::CopyOver(const WString& source, DestinationFolder& folder,
+                                 const WString& name, uint64_t size, const FileFacts& facts) {
+    const WString destination = folder.Path() + name;
+    KeptAttributes kept(destination, facts.attributes);
+    const bool unprotected = kept.Clear();
+    const bool sameSize = facts.size == size;
+
+    // Opening it as replacing it would finds a program that holds it, before anything is copied.
+    std::unique_ptr<SystemFile> file;
+    uint32_t error = System().OpenFile(destination, FileAccess::Replace, file);
+    if (error == kErrorFileNotFound) {
+        kept.Settle();
+        error = CopyAnew(source, destination);
+        return error == 0 ? Done(CopyResult::New) : Failed(error);
+    }
+    if (error == 0 && sameSize && AlreadyThere(source, *file, size, facts, unprotected)) {
+        kept.Settle();
+        return Done(CopyResult::Unchanged);
+    }
+    if (IsBriefHold(error)) {
+        // A program that only reads the file (a loaded library) keeps it from being written,
+        // not from being left alone when it already holds the source's bytes.
+        std::unique_ptr<SystemFile> reading;
+        if (sameSize && System().OpenFile(destination, FileAccess::ReadAndStamp, reading) == 0 &&
+            AlreadyThere(source, *reading, size, facts, unprotected)) {
+            kept.Settle();
+            return Done(CopyResult::Unchanged);
+        }
+        BriefHoldWait wait;
+        while (wait.Again(error)) error = System().OpenFile(destination, FileAccess::Replace, file);
+    }
+    if (error != 0) return Failed(error);
+    file.reset();
+
+    CopyOutcome outcome = Replace(source, folder, name);
+    if (outcome.result != CopyResult::Failed) {
+        kept.Settle();
+    } else if (!outcome.keptAs.empty()) {
+        kept.MovedTo(outcome.keptAs);
+    }
+    return outcome;
+}
+
+// Whether the destination already holds the source's bytes; if so it ends as a copy would have
+// left it: the normal attribute and the source's last-write time, set only where they differ.
+bool SafeCopier::AlreadyThere(const WString& source, SystemFile& destination, uint64_t size,
+                              const FileFacts& facts, bool unprotected) {
+    std::unique_ptr<SystemFile> original;
+    if (System().OpenFile(source, FileAccess::Read, original) != 0 ||
+        !SameBytes(*original, destination, size, buffer_)) {
+        return false;
+    }
+    const uint32_t attributes =
+        unprotected || facts.attributes == kFileAttributeNormal ? 0 : kFileAttributeNormal;
+    const uint64_t written = original->LastWriteTime();
+    const uint64_t time = written != facts.lastWriteTime ? written : 0;
+    if (attributes != 0 || time != 0) destination.Stamp(attributes, time);
+    return true;
+}
+
+CopyOutcome SafeCopier::Replace(const WString& source, DestinationFolder& folder,
+                                const WString& name) {
+    // The new copy goes beside the destination, into a file that no one else has made.
+    WString copy;
+    uint32_t error = kErrorFileExists;
+    for (int attempt = 1; IsTaken(error); ++attempt) {
+        const std::optional<WString> sideName = folder.FreeSideName(name, SideKind::New, attempt);
+        if (!sideName) return Failed(error);
+        copy = SidePath(folder.Path(), *sideName);
+        error = CopyAnew(source, copy);
+    }
+    if (error != 0) return Failed(error);
+
+    int attempt = 1;
+    const std::optional<WString> backupName = folder.FreeSideName(name, SideKind::Old, attempt);
+    if (!backupName) {
+        System().RemoveFile(copy);
+        return Failed(kErrorFileExists);
+    }
+    const ReplaceResult replaced =
+        ReplaceWithCopy(folder.Path() + name, copy, SidePath(folder.Path(), *backupName));
+    if (replaced.copyLeft) System().RemoveFile(copy);
+    if (replaced.error != 0) return Failed(replaced.error, replaced.keptAs);
+    return Done(CopyResult::Replaced);
 }

@@ -2,14 +2,20 @@
 // The operating-system services that the plain logic relies on. The product uses the Win32
 // implementation; native tests use the POSIX one. The logic never knows which it runs on.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/WString.h"
 
 using WindowHandle = void*;
 
 constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr uint32_t kFileAttributeReadOnly = 0x1u;
+constexpr uint32_t kFileAttributeHidden = 0x2u;
+constexpr uint32_t kFileAttributeSystem = 0x4u;
+constexpr uint32_t kFileAttributeDirectory = 0x10u;
 constexpr uint32_t kFileAttributeNormal = 0x80u;
 
 // Message box flags, with the values the system gives them.
@@ -24,8 +30,14 @@ constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorPathNotFound = 3;
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorLockViolation = 33;
+constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorDiskFull = 112;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
+constexpr uint32_t kErrorUnableToRemoveReplaced = 1175;
+constexpr uint32_t kErrorUnableToMoveReplacement = 1176;
+constexpr uint32_t kErrorUnableToMoveReplacement2 = 1177;
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
@@ -34,6 +46,41 @@ struct OpenForReadResult {
     uint32_t error = 0;  // the system's code when the open failed
     uint64_t size = 0;   // the whole size, 64 bits
 };
+
+// What the system keeps of a file: as a folder's listing gives it (with its name), or as a
+// query of one path gives it (no name).
+struct FileFacts {
+    WString name;
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+    uint64_t lastWriteTime = 0;  // 100-nanosecond intervals since 1601, as the system counts
+};
+
+// How the copy opens an existing file. Every kind of sharing is granted, so only a holder that
+// denies what is asked for makes the open fail (with a sharing violation).
+enum class FileAccess {
+    Read,
+    // Reading, writing and deleting: what writing the file anew or replacing it needs. A running
+    // program or a loaded library holds its file against this.
+    Replace,
+    // Reading, and setting attributes and times, which no holder's sharing can deny.
+    ReadAndStamp,
+};
+
+// An open file; closed when the object goes.
+class SystemFile {
+public:
+    virtual ~SystemFile() = default;
+    // Reads up to `capacity` bytes at the current position into `buffer`; `count` is what was
+    // read, 0 at the end. A read of a disk file comes back short only at its end.
+    virtual uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) = 0;
+    virtual uint64_t LastWriteTime() = 0;  // 0 when the system cannot say
+    // Sets the attributes and the last-write time; a 0 leaves that one as it is.
+    virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
+};
+
+// Told the bytes of the current file copied so far, as the system's copy routine counts them.
+using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
 
 class SystemServices {
 public:
@@ -51,6 +98,32 @@ public:
     virtual bool MakeDirectory(const WString& path) = 0;  // default security
     // Opens for reading with shared reading only, existing files only; closes again at once.
     virtual OpenForReadResult ProbeOpenForRead(const WString& path) = 0;
+
+    // The files of the copy. Each call answers 0 (ERROR_SUCCESS) or the system's error code.
+    // A folder's files and subfolders, "." and ".." left out; nullopt when it cannot be read.
+    virtual std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) = 0;
+    virtual uint32_t QueryFile(const WString& path, FileFacts& facts) = 0;
+    virtual uint32_t OpenFile(const WString& path, FileAccess access,
+                              std::unique_ptr<SystemFile>& file) = 0;
+    // Copies `source` into a file it creates: an existing `target` is never written
+    // (kErrorFileExists), and a failed copy may leave a partial `target`.
+    virtual uint32_t CopyToNewFile(const WString& source, const WString& target,
+                                   CopyProgressFunction progress, void* data) = 0;
+    // ReplaceFileW keeping the replaced file's security: `replaced` moves to `backup` (written
+    // over if it exists), then `replacement` takes its name; each documented failure leaves the
+    // three names in its own state.
+    virtual uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+                                 const WString& backup) = 0;
+    // Renames a file to a name that must not exist yet.
+    virtual uint32_t MoveToNewName(const WString& from, const WString& to) = 0;
+    virtual uint32_t RemoveFile(const WString& path) = 0;
+    // Has the system delete a file at the next restart.
+    virtual void RemoveAtRestart(const WString& path) = 0;
+    // Text in one letter case, as the file system compares names.
+    virtual WString FoldCase(const WString& text) = 0;
+    // A clock in milliseconds that never goes back, and a pause of the calling thread.
+    virtual uint64_t Milliseconds() = 0;
+    virtual void Pause(uint32_t milliseconds) = 0;
 
     // The full path of a path of any length, "." and ".." resolved and "/" read as "\", as
     // GetFullPathNameW gives it; nullopt when the system cannot give one.

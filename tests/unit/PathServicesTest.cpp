@@ -9,7 +9,7 @@
 #include <windows.h>
 #endif
 
-#include "norvane/TemporaryPath.h"
+#include "norvane/SideFiles.h"
 #include "paths/PathServices.h"
 #include "support/RecordingServices.h"
 
@@ -68,24 +68,46 @@ TEST(PathServices, ModuleFolderAndInstallDirAreReadLiterallyAndNormalisedWhenCom
     }
 }
 
-// A destination that fits the system's path limit must be copyable: the temporary beside it
-// either fits too or takes the "\\?\" form, which has no limit and takes only a full path.
-TEST(TemporaryPath, FitsTheLimitOrTakesTheLongForm) {
+// The files a replacement makes beside a destination are named after it, so that a leftover
+// says whose it is; and wherever the destination fits the system's path limit they work too:
+// they fit, or take the "\\?\" form, which has no limit and takes only a full path.
+TEST(SideFiles, NamedAfterTheirDestinationAndUsableWhereItIs) {
+    const struct {
+        WString fileName;
+        SideKind kind;
+        int attempt;
+        WString sideName;
+    } names[] = {
+        {u"Table.dat", SideKind::New, 1, u"Table.dat~norvane.new"},
+        {u"Table.dat", SideKind::Old, 12, u"Table.dat~norvane12.old"},
+        {Units(244), SideKind::New, 1, u"~norvane.new"},  // too long to take the suffix
+    };
+    for (const auto& c : names) {
+        EXPECT_EQ(Narrow(SideName(c.fileName, c.kind, c.attempt)), Narrow(c.sideName));
+        const auto parsed = ParseSideName(c.sideName);
+        ASSERT_TRUE(parsed) << Narrow(c.sideName);
+        EXPECT_EQ(parsed->kind, c.kind);
+        EXPECT_EQ(Narrow(parsed->owner), Narrow(c.fileName.size() < 244 ? c.fileName : u""));
+    }
+    EXPECT_EQ(Narrow(ParseSideName(u"A.DLL~NORVANE.OLD").value().owner), "A.DLL");
+    for (const WString name : {u"a~norvane.txt", u"a.new", u"anorvane.new", u"a~norvane2x.new"}) {
+        EXPECT_FALSE(ParseSideName(name)) << Narrow(name);
+    }
+
     const struct {
         size_t folderUnits;
-        WString fileName;
+        WString sideName;
         bool longForm;
-    } cases[] = {
-        {242, u"a.dll", false},  // the temporary's path has 259 units
-        {243, u"a.dll", true},
-        {254, u"a.dll", true},  // the destination has 259 units
-        {243, u"sub/../a.dll", true},
+    } paths[] = {
+        {242, u"a.dll~norvane.new", false},  // 259 units
+        {243, u"a.dll~norvane.new", true},
+        {243, u"sub/../a.dll~norvane.new", true},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : paths) {
         const WString folder = u"C:\\" + Units(c.folderUnits - 4, u'f') + u"\\";
-        EXPECT_EQ(Narrow(TemporaryPathFor(folder + c.fileName)),
-                  Narrow((c.longForm ? u"\\\\?\\" : u"") + folder + kTemporaryName))
-            << c.folderUnits << " " << Narrow(c.fileName);
+        EXPECT_EQ(Narrow(SidePath(folder, c.sideName)),
+                  Narrow((c.longForm ? u"\\\\?\\" : u"") + folder + u"a.dll~norvane.new"))
+            << c.folderUnits << " " << Narrow(c.sideName);
     }
 }
 

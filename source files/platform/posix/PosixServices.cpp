@@ -10,29 +10,22 @@
 namespace {
 thread_local uint32_t t_lastError = 0;
 
-uint32_t FromErrno(int error) {
+bool Fail() {
+    t_lastError = WindowsErrorOf(errno);
+    return false;
+}
+}  // namespace
+
+uint32_t WindowsErrorOf(int error) {
     switch (error) {
     case ENOENT: return kErrorFileNotFound;
     case ENOTDIR: return kErrorPathNotFound;
     case EEXIST: return kErrorAlreadyExists;
     case ENAMETOOLONG: return kErrorFilenameExcedRange;
+    case ENOSPC: return kErrorDiskFull;
     default: return kErrorAccessDenied;
     }
 }
-
-bool Fail() {
-    t_lastError = FromErrno(errno);
-    return false;
-}
-
-WString Folded(const WString& text) {
-    WString folded = text;
-    for (WChar& unit : folded) {
-        if (unit >= u'a' && unit <= u'z') unit = static_cast<WChar>(unit - u'a' + u'A');
-    }
-    return folded;
-}
-}  // namespace
 
 std::string Utf8FromWide(const WString& text) {
     std::string out;
@@ -157,12 +150,12 @@ OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
 
 void PosixServices::SetRegistryValue(RegistryRoot root, const WString& subKey,
                                      const WString& valueName, const WString& value) {
-    registry_[RegistryKey(root, Folded(subKey), Folded(valueName))] = value;
+    registry_[RegistryKey(root, FoldCase(subKey), FoldCase(valueName))] = value;
 }
 
 std::optional<WString> PosixServices::ReadRegistryString(RegistryRoot root, const WString& subKey,
                                                          const WString& valueName) {
-    auto found = registry_.find(RegistryKey(root, Folded(subKey), Folded(valueName)));
+    auto found = registry_.find(RegistryKey(root, FoldCase(subKey), FoldCase(valueName)));
     if (found == registry_.end()) return std::nullopt;
     // Like the real query into 520 bytes: data that does not fit with its terminator fails.
     if (found->second.size() >= 260) return std::nullopt;

@@ -38,6 +38,20 @@ public:
     bool IsDirectory(const WString& path) override;
     bool MakeDirectory(const WString& path) override;
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override;
+    uint32_t QueryFile(const WString& path, FileFacts& facts) override;
+    uint32_t OpenFile(const WString& path, FileAccess access,
+                      std::unique_ptr<SystemFile>& file) override;
+    uint32_t CopyToNewFile(const WString& source, const WString& target,
+                           CopyProgressFunction progress, void* data) override;
+    uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+                         const WString& backup) override;
+    uint32_t MoveToNewName(const WString& from, const WString& to) override;
+    uint32_t RemoveFile(const WString& path) override;
+    void RemoveAtRestart(const WString& path) override;
+    WString FoldCase(const WString& text) override;
+    uint64_t Milliseconds() override;
+    void Pause(uint32_t milliseconds) override;
     std::optional<WString> FullPath(const WString& path) override;
     bool IsRelativePath(const WString& path) override;
     int DriveNumber(const WString& path) override;
@@ -62,6 +76,9 @@ private:
     std::map<RegistryKey, WString> registry_;
     std::optional<WString> modulePath_;
 };
+
+// The system's error code for an errno value, as Windows would answer the same failure.
+uint32_t WindowsErrorOf(int error);
 
 // UTF-16 to UTF-8 and back, for host file names and test output.
 std::string Utf8FromWide(const WString& text);

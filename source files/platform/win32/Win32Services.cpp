@@ -98,9 +98,10 @@ void Win32Services::RemoveFileSpec(WChar* buffer) {
 
 std::optional<WString> Win32Services::ReadRegistryString(RegistryRoot root, const WString& subKey,
                                                          const WString& valueName) {
-    // No view flag: the shipped 32-bit exe reads the 32-bit view (WOW6432Node), which is where
-    // the products that list files name keep their settings.
-    return ReadRegistryText(root, subKey, valueName, 0);
+    // The 32-bit view (WOW6432Node on 64-bit Windows), asked for by name so that every build
+    // reads where the products that list files name keep their settings, as the shipped 32-bit
+    // exe does.
+    return ReadRegistryText(root, subKey, valueName, KEY_WOW64_32KEY);
 }
 
 std::optional<WString> ReadRegistryText(RegistryRoot root, const WString& subKey,

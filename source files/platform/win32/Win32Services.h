@@ -17,6 +17,20 @@ public:
     bool IsDirectory(const WString& path) override;
     bool MakeDirectory(const WString& path) override;
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override;
+    uint32_t QueryFile(const WString& path, FileFacts& facts) override;
+    uint32_t OpenFile(const WString& path, FileAccess access,
+                      std::unique_ptr<SystemFile>& file) override;
+    uint32_t CopyToNewFile(const WString& source, const WString& target,
+                           CopyProgressFunction progress, void* data) override;
+    uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+                         const WString& backup) override;
+    uint32_t MoveToNewName(const WString& from, const WString& to) override;
+    uint32_t RemoveFile(const WString& path) override;
+    void RemoveAtRestart(const WString& path) override;
+    WString FoldCase(const WString& text) override;
+    uint64_t Milliseconds() override;
+    void Pause(uint32_t milliseconds) override;
     std::optional<WString> FullPath(const WString& path) override;
     bool IsRelativePath(const WString& path) override;
     int DriveNumber(const WString& path) override;

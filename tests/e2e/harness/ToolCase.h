@@ -172,7 +172,7 @@ public:
                 SetValue(HKEY_CURRENT_USER, key, L"INSTALLDIR",
                          install.substr(0, install.size() - 1));
             if (product.keys == PerMachine)
-                SetValue(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", install);
+                SetValue(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", install, KEY_WOW64_32KEY);
             list += L"[SetParamter]\r\n" + key + L"\r\nNone\r\n" + product.action + L"\r\n" +
                     product.message + L"\r\n%Root%\\" + product.tag + L"\\\r\n";
             for (const Listed& file : product.files) {
@@ -305,9 +305,15 @@ private:
     static constexpr wchar_t kTextKey[] = L"Software\\Classes\\.txt";
     static constexpr wchar_t kRecorderKey[] = L"Software\\Classes\\NorvaneE2E.Recorder";
 
-    static void ForgetCaseKeys() {  // also those an interrupted earlier run left behind
+    // Also those an interrupted earlier run left behind, in both views of the per-machine keys.
+    static void ForgetCaseKeys() {
         RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\NorvaneE2E");
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\NorvaneE2E");
+        for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+            UniqueHkey software;
+            if (!RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_ALL_ACCESS | view,
+                               software.put()))
+                RegDeleteTreeW(software.get(), L"NorvaneE2E");
+        }
     }
 
     // Windows delivers a debuggee's events only to the thread that created it, so a thread of its

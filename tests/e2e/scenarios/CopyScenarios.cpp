@@ -3,6 +3,8 @@
 // Exit afterwards asks the shell to open "Report.txt".
 #include "harness/ToolCase.h"
 
+#include <algorithm>
+
 namespace {
 
 using Entry = ToolCase::Entry;
@@ -19,7 +21,8 @@ void ExpectFile(ScenarioRun& run, const std::wstring& path, const std::string& b
 }
 
 // Every file of `entries` copied byte for byte with the normal attributes (as a file set so reads
-// them back here: Wine adds the archive attribute), and no temporary copy left anywhere.
+// them back here: Wine adds the archive attribute), and no file of the tool's own (a copy made
+// beside its destination, or an old file moved aside) left anywhere, unless the list names it.
 void ExpectCopied(ScenarioRun& run, const ToolCase& tool, const std::vector<Entry>& entries) {
     const std::wstring probe = tool.folder + L"attribute-probe";
     WriteBytes(probe, "probe");
@@ -28,9 +31,19 @@ void ExpectCopied(ScenarioRun& run, const ToolCase& tool, const std::vector<Entr
         ExpectFile(run, tool.Destination(entry), ToolCase::Contents(entry),
                    GetFileAttributesW(probe.c_str()));
     }
-    for (const Entry& entry : tool.entries) {
-        const std::wstring temporary = FolderOf(tool.Destination(entry)) + L"~norvane.copy.tmp";
-        run.True(Narrow(temporary), !Exists(temporary), "a temporary copy is left behind");
+    std::vector<std::wstring> listed;
+    for (const Entry& entry : tool.entries) listed.push_back(tool.Destination(entry));
+    for (const std::wstring& destination : listed) {
+        std::error_code none;  // a folder that was never made holds nothing
+        for (const auto& file : std::filesystem::directory_iterator(FolderOf(destination), none)) {
+            const std::wstring name = file.path().filename().wstring(), path = file.path().wstring();
+            const bool side = name.find(L"~norvane") != std::wstring::npos &&
+                              (name.size() > 4 && (name.substr(name.size() - 4) == L".new" ||
+                                                   name.substr(name.size() - 4) == L".old"));
+            run.True(Narrow(path),
+                     !side || std::find(listed.begin(), listed.end(), path) != listed.end(),
+                     "a file of the tool's own is left behind");
+        }
     }
 }
 
@@ -200,6 +213,58 @@ E2E_SCENARIO(copy_destination_path_length) {
                      fits ? "it is missing" : "it exists");
             tool.Exit(dialog, {tool.root + L"Report.txt"},
                       fits ? L"" : CopyFailedReport(ERROR_FILENAME_EXCED_RANGE));
+        });
+    }
+}
+
+E2E_SCENARIO(copy_over_an_installation) {
+    // Over files already there: a file line of any name copies, those named as the tool's own
+    // side files included; a destination that a program holds for a moment ends copied; and a
+    // file that already holds the new bytes is left alone while a program holds it as a loaded
+    // library is held, where writing it would be refused.
+    struct Row {
+        const wchar_t* name;
+        std::vector<Listed> files;
+        // What a program does to the first file's destination, from before Start; the handle
+        // stays open for `holdMs` after Start (0: to the end of the case).
+        DWORD access, share, holdMs;
+        bool sameBytes;  // the first destination already holds the source's bytes
+    };
+    const Row rows[] = {
+        {L"file lines named as the tool's side files",
+         {{L"~norvane.copy.tmp", 700}, {L"a.dll", 300}, {L"a.dll~norvane.new", 200},
+          {L"a.dll~norvane.old", 100}},
+         0, 0, 0, false},
+        {L"destination held without sharing for 0.8 s", {{L"held.dll", 900}, {L"next.dll", 10}},
+         GENERIC_READ, 0, 800, false},
+        {L"unchanged file held as a loaded library", {{L"loaded.dll", 900}, {L"next.dll", 10}},
+         GENERIC_READ, FILE_SHARE_READ, 0, true},
+    };
+    for (const Row& row : rows) {
+        Case(run, row.name, [&](ToolCase& tool) {
+            tool.WritePackage({{L"A", PerUser, row.files}});
+            for (const Entry& entry : tool.entries) {
+                WriteBytes(tool.Destination(entry), "a file already there");
+            }
+            if (row.sameBytes) {
+                WriteBytes(tool.Destination(tool.entries[0]), ToolCase::Contents(tool.entries[0]));
+            }
+            UniqueFile held;
+            if (row.access != 0) {
+                held.reset(CreateFileW(tool.Destination(tool.entries[0]).c_str(), row.access,
+                                       row.share, nullptr, OPEN_EXISTING, 0, nullptr));
+            }
+            HWND dialog = tool.StartToMainDialog();
+            Click(dialog, IDC_START);
+            if (row.holdMs != 0) {
+                Sleep(row.holdMs);
+                held.reset();
+            }
+            tool.AwaitRunEnd(dialog);
+            run.Equal("status", kComplete, ControlText(dialog, IDC_STATUS));
+            held.reset();
+            ExpectCopied(run, tool, tool.entries);
+            tool.Exit(dialog, {tool.root + L"Report.txt"});
         });
     }
 }

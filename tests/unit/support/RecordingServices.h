@@ -8,11 +8,12 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/SystemServices.h"
+#include "platform/ForwardingServices.h"
 #include "support/TempFolder.h"
 
-class RecordingServices : public SystemServices {
+class RecordingServices : public ForwardingServices {
 public:
+    RecordingServices() : ForwardingServices(NativeSystem()) {}
     struct ShownMessage {
         WindowHandle owner;
         WString text;
@@ -40,7 +41,7 @@ public:
     }
     OpenForReadResult ProbeOpenForRead(const WString& p) override {
         auto preset = probes.find(p);
-        return preset != probes.end() ? preset->second : NativeSystem().ProbeOpenForRead(p);
+        return preset != probes.end() ? preset->second : base_.ProbeOpenForRead(p);
     }
     void DebugOutput(const WString& text) override { debugOutput.push_back(text); }
     void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
@@ -49,29 +50,14 @@ public:
         if (caption != nullptr) messages.back().caption = WString(caption);
     }
 
-    // The rest is the platform's own.
-    static SystemServices& Os() { return NativeSystem(); }
-    int AnsiToWide(const char* a, int n, WChar* w, int c) override {
-        return Os().AnsiToWide(a, n, w, c);
+    bool IsDirectory(const WString& p) override {
+        ++folderTouches;
+        return base_.IsDirectory(p);
     }
-    int WideToAnsi(const WChar* w, int n, char* a, int c) override {
-        return Os().WideToAnsi(w, n, a, c);
+    bool MakeDirectory(const WString& p) override {
+        ++folderTouches;
+        return base_.MakeDirectory(p);
     }
-    uint32_t GetAttributes(const WString& p) override { return Os().GetAttributes(p); }
-    bool SetAttributes(const WString& p, uint32_t a) override { return Os().SetAttributes(p, a); }
-    bool IsDirectory(const WString& p) override { ++folderTouches; return Os().IsDirectory(p); }
-    bool MakeDirectory(const WString& p) override { ++folderTouches; return Os().MakeDirectory(p); }
-    std::optional<WString> FullPath(const WString& p) override { return Os().FullPath(p); }
-    bool IsRelativePath(const WString& p) override { return Os().IsRelativePath(p); }
-    int DriveNumber(const WString& p) override { return Os().DriveNumber(p); }
-    void AppendPath(WChar* b, const WString& m) override { Os().AppendPath(b, m); }
-    void AddBackslashInPlace(WChar* b) override { Os().AddBackslashInPlace(b); }
-    void StripPath(WChar* b) override { Os().StripPath(b); }
-    void RemoveExtension(WChar* b) override { Os().RemoveExtension(b); }
-    void RemoveFileSpec(WChar* b) override { Os().RemoveFileSpec(b); }
-    std::optional<WString> ModulePath() override { return Os().ModulePath(); }
-    uint32_t LastError() override { return Os().LastError(); }
-    std::optional<WString> SystemErrorText(uint32_t c) override { return Os().SystemErrorText(c); }
 };
 
 // Readable failure output for a recorded message box.

@@ -1,4 +1,4 @@
-#include "norvane/CopyDisplay.h"
+#include "app/CopyDisplay.h"
 
 void CopyDisplay::ShowEntry(const WString& destFolder, const WString& fileName) {
     std::lock_guard<std::mutex> lock(mutex_);

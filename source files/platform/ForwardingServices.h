@@ -1,0 +1,50 @@
+#pragma once
+// Services that hand every call to other services: the base of those that change only a few of
+// them (the checker's dry run, the tests' stand-ins).
+#include "platform/SystemServices.h"
+
+class ForwardingServices : public SystemServices {
+public:
+    explicit ForwardingServices(SystemServices& base) : base_(base) {}
+
+    int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) override;
+    int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override;
+    uint32_t GetAttributes(const WString& path) override;
+    bool SetAttributes(const WString& path, uint32_t attributes) override;
+    bool IsDirectory(const WString& path) override;
+    bool MakeDirectory(const WString& path) override;
+    OpenForReadResult ProbeOpenForRead(const WString& path) override;
+    std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override;
+    uint32_t QueryFile(const WString& path, FileFacts& facts) override;
+    uint32_t OpenFile(const WString& path, FileAccess access,
+                      std::unique_ptr<SystemFile>& file) override;
+    uint32_t CopyToNewFile(const WString& source, const WString& target,
+                           CopyProgressFunction progress, void* data) override;
+    uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+                                  const WString& backup) override;
+    uint32_t MoveToNewName(const WString& from, const WString& to) override;
+    uint32_t RemoveFile(const WString& path) override;
+    void RemoveAtRestart(const WString& path) override;
+    WString FoldCase(const WString& text) override;
+    uint64_t Milliseconds() override;
+    void Pause(uint32_t milliseconds) override;
+    std::optional<WString> FullPath(const WString& path) override;
+    bool IsRelativePath(const WString& path) override;
+    int DriveNumber(const WString& path) override;
+    void AppendPath(WChar* buffer, const WString& more) override;
+    void AddBackslashInPlace(WChar* buffer) override;
+    void StripPath(WChar* buffer) override;
+    void RemoveExtension(WChar* buffer) override;
+    void RemoveFileSpec(WChar* buffer) override;
+    std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
+                                              const WString& valueName) override;
+    std::optional<WString> ModulePath() override;
+    void DebugOutput(const WString& text) override;
+    uint32_t LastError() override;
+    std::optional<WString> SystemErrorText(uint32_t code) override;
+    void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
+                     uint32_t flags) override;
+
+protected:
+    SystemServices& base_;
+};

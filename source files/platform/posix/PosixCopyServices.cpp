@@ -1,0 +1,178 @@
+// The services of the copy on this machine's own files. No holder can deny sharing here; the
+// tests that need one put it in place themselves.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "platform/posix/PosixServices.h"
+
+namespace {
+// The system's 100-nanosecond ticks since 1601 and the Unix time between them.
+constexpr uint64_t kTicksPerSecond = 10000000;
+constexpr uint64_t kUnixEpochTicks = 116444736000000000;
+
+uint32_t Errno() {
+    return WindowsErrorOf(errno);
+}
+
+uint64_t Ticks(const timespec& time) {
+    return kUnixEpochTicks + static_cast<uint64_t>(time.tv_sec) * kTicksPerSecond +
+           static_cast<uint64_t>(time.tv_nsec) / 100;
+}
+
+timespec TimeOf(uint64_t ticks) {
+    const uint64_t unix = ticks - kUnixEpochTicks;
+    return {static_cast<time_t>(unix / kTicksPerSecond),
+            static_cast<long>(unix % kTicksPerSecond * 100)};
+}
+
+FileFacts FactsOf(const struct stat& info, WString name = WString()) {
+    uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeNormal;
+    if (!S_ISDIR(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
+        attributes = kFileAttributeReadOnly;
+    return {std::move(name), attributes, static_cast<uint64_t>(info.st_size), Ticks(info.st_mtim)};
+}
+
+class PosixFile : public SystemFile {
+public:
+    explicit PosixFile(int descriptor) : fd_(descriptor) {}
+    ~PosixFile() override { ::close(fd_); }
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) override {
+        const ssize_t read = ::read(fd_, buffer, capacity);
+        count = read > 0 ? static_cast<uint32_t>(read) : 0;
+        return read < 0 ? Errno() : 0;
+    }
+    uint64_t LastWriteTime() override {
+        struct stat info {};
+        return ::fstat(fd_, &info) == 0 ? Ticks(info.st_mtim) : 0;
+    }
+    uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) override {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) return Errno();
+        if (attributes != 0) {
+            const mode_t mode = (attributes & kFileAttributeReadOnly) ? info.st_mode & ~0222
+                                                                      : info.st_mode | S_IWUSR;
+            if (::fchmod(fd_, mode) != 0) return Errno();
+        }
+        if (lastWriteTime != 0) {
+            const timespec times[2] = {{0, UTIME_OMIT}, TimeOf(lastWriteTime)};
+            if (::futimens(fd_, times) != 0) return Errno();
+        }
+        return 0;
+    }
+
+private:
+    int fd_;
+};
+}  // namespace
+
+std::optional<std::vector<FileFacts>> PosixServices::ListFolder(const WString& folder) {
+    const std::string host = HostPath(folder);
+    DIR* directory = ::opendir(host.c_str());
+    if (directory == nullptr) return std::nullopt;
+    std::vector<FileFacts> items;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string name = entry->d_name;
+        struct stat info {};
+        if (name == "." || name == ".." || ::stat((host + "/" + name).c_str(), &info) != 0)
+            continue;
+        items.push_back(FactsOf(info, WideFromUtf8(name)));
+    }
+    ::closedir(directory);
+    return items;
+}
+
+uint32_t PosixServices::QueryFile(const WString& path, FileFacts& facts) {
+    struct stat info {};
+    if (::stat(HostPath(path).c_str(), &info) != 0) return Errno();
+    facts = FactsOf(info);
+    return 0;
+}
+
+uint32_t PosixServices::OpenFile(const WString& path, FileAccess access,
+                                 std::unique_ptr<SystemFile>& file) {
+    const int descriptor =
+        ::open(HostPath(path).c_str(), access == FileAccess::Replace ? O_RDWR : O_RDONLY);
+    if (descriptor < 0) return Errno();
+    file = std::make_unique<PosixFile>(descriptor);
+    return 0;
+}
+
+uint32_t PosixServices::CopyToNewFile(const WString& source, const WString& target,
+                                      CopyProgressFunction progress, void* data) {
+    const int in = ::open(HostPath(source).c_str(), O_RDONLY);
+    if (in < 0) return Errno();
+    struct stat info {};
+    ::fstat(in, &info);
+    const int out =
+        ::open(HostPath(target).c_str(), O_WRONLY | O_CREAT | O_EXCL, info.st_mode & 0777);
+    if (out < 0) {
+        const uint32_t error = errno == EEXIST ? kErrorFileExists : Errno();
+        ::close(in);
+        return error;
+    }
+    uint32_t error = 0;
+    uint64_t copied = 0;
+    char buffer[65536];
+    progress(0, data);
+    for (ssize_t read; error == 0 && (read = ::read(in, buffer, sizeof buffer)) != 0;) {
+        if (read < 0 || ::write(out, buffer, static_cast<size_t>(read)) != read) error = Errno();
+        copied += read > 0 ? static_cast<uint64_t>(read) : 0;
+        if (error == 0) progress(copied, data);
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+    ::futimens(out, times);
+    ::close(out);
+    ::close(in);
+    return error;
+}
+
+uint32_t PosixServices::ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+                                             const WString& backup) {
+    const std::string from = HostPath(replacement), to = HostPath(replaced);
+    if (::access(to.c_str(), F_OK) != 0 || ::access(from.c_str(), F_OK) != 0) return Errno();
+    if (::rename(to.c_str(), HostPath(backup).c_str()) != 0) return Errno();
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : kErrorUnableToMoveReplacement2;
+}
+
+uint32_t PosixServices::MoveToNewName(const WString& from, const WString& to) {
+    // A hard link fails where the name is taken, so nothing is written over.
+    const std::string source = HostPath(from), target = HostPath(to);
+    if (::link(source.c_str(), target.c_str()) != 0) {
+        return errno == EEXIST ? kErrorAlreadyExists : Errno();
+    }
+    return ::unlink(source.c_str()) == 0 ? 0 : Errno();
+}
+
+uint32_t PosixServices::RemoveFile(const WString& path) {
+    return ::unlink(HostPath(path).c_str()) == 0 ? 0 : Errno();
+}
+
+void PosixServices::RemoveAtRestart(const WString&) {}
+
+WString PosixServices::FoldCase(const WString& text) {
+    WString folded = text;
+    for (WChar& unit : folded) {
+        if (unit >= u'a' && unit <= u'z') unit = static_cast<WChar>(unit - u'a' + u'A');
+    }
+    return folded;
+}
+
+uint64_t PosixServices::Milliseconds() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void PosixServices::Pause(uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
