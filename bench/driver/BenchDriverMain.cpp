@@ -1,6 +1,7 @@
 // Runs and times, under Wine, what scripts/bench compares: the tool end to end, its preparation
-// against the floor of any preparation, and Wine's xcopy on the same files. Prints one
-// "name milliseconds" line per figure; the script pairs and summarises them.
+// against the floor of any preparation, its replacement of changed files against the floor of a
+// safe replacement, and Wine's xcopy on the same files. Prints one "name value" line per figure
+// (times in milliseconds); the script pairs and summarises them.
 //
 //   bench_driver [--warm <MiB>] <mode> <arguments>
 // With --warm, that much free memory is warmed right before each clock starts (WarmMemory.h).
@@ -12,6 +13,10 @@
 //   bench_driver floor <file list>              (the floor's own process)
 //   bench_driver xcopy <source> <destination>   xcopy_ms: xcopy /E /I /Y /Q, start to end
 //   bench_driver xcopy-start <empty> <dest>     xcopy_start_ms: the same with no file to copy
+//   bench_driver replace-floor <source> <dest>  replace_floor_ms, replace_floor_files: in this
+//                                               process, each file of the destination replaced
+//                                               safely by its source (ReplaceFloor.h), first
+//                                               file to last
 // Exit code 0 when the figure was taken, 1 when something went wrong (said on stderr), 2 for
 // wrong use.
 #include <windows.h>
@@ -25,6 +30,7 @@
 #include "Stopwatch.h"
 #include "driver/ChildProcess.h"
 #include "driver/OpenEachListed.h"
+#include "driver/ReplaceFloor.h"
 #include "driver/TextOut.h"
 #include "driver/ToolRun.h"
 #include "driver/WarmMemory.h"
@@ -96,6 +102,12 @@ int Run(const std::wstring& mode, const std::wstring& first, const std::wstring&
         TimeXcopy(first, second, "xcopy_start_ms", false);
         return 0;
     }
+    if (mode == L"replace-floor" && !second.empty()) {
+        FloorTimes times = TimeReplaceFloor(first, second, BeforeClock);
+        PrintFigure("replace_floor_ms", times.elapsedMs);
+        PrintCount("replace_floor_files", times.files);
+        return 0;
+    }
     return 2;
 }
 }  // namespace
@@ -118,7 +130,7 @@ int wmain(int argc, wchar_t** argv) {
     if (code == 2) {
         std::fputs(
             "usage: bench_driver tool|prepare <package folder> | floor-time <file list> | "
-            "xcopy|xcopy-start <source> <destination>\n",
+            "xcopy|xcopy-start|replace-floor <source> <destination>\n",
             stderr);
     }
     return code;

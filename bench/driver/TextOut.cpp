@@ -18,3 +18,8 @@ void PrintFigure(const char* name, double milliseconds) {
     std::printf("%s %.3f\n", name, milliseconds);
     std::fflush(stdout);
 }
+
+void PrintCount(const char* name, size_t count) {
+    std::printf("%s %zu\n", name, count);
+    std::fflush(stdout);
+}
