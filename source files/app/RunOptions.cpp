@@ -1,0 +1,83 @@
+#include "app/RunOptions.h"
+
+#include <algorithm>
+
+const WChar kRunOptionsHelp[] =
+    u"Norvane [/quiet | /passive] [/log FILE]\r\n\r\n"
+    u"/quiet\tno window: the copy starts by itself and the tool ends when it ends\r\n"
+    u"/passive\tthe progress shows, the copy starts by itself, no box waits for a click\r\n"
+    u"/log FILE\tappends a log of the run to FILE (UTF-8)\r\n"
+    u"/?\tthis text\r\n\r\n"
+    u"Exit codes with /quiet or /passive: 0 every file copied, 1605 nothing to copy on this "
+    u"machine, 1618 another instance is running, 1603 any other failure, 87 a bad command "
+    u"line.";
+
+namespace {
+constexpr size_t kShownArgumentUnits = 100;
+
+WString Lowered(WString text) {
+    for (WChar& unit : text) {
+        if (unit >= u'A' && unit <= u'Z') unit = static_cast<WChar>(unit - u'A' + u'a');
+    }
+    return text;
+}
+
+// An argument as a refusal names it: whole unless it is very long.
+WString Shown(const WString& argument) {
+    if (argument.size() <= kShownArgumentUnits) return argument;
+    return argument.substr(0, kShownArgumentUnits) + u"\u2026";
+}
+
+// The name of a switch, in small letters; empty for an argument that is none.
+WString SwitchName(const WString& argument) {
+    const bool isSwitch = !argument.empty() && (argument[0] == u'/' || argument[0] == u'-');
+    return isSwitch ? Lowered(argument.substr(1)) : WString();
+}
+
+// Whether an argument is one of the switches, so that "/log /quiet" is not a log named "/quiet".
+bool IsSwitch(const WString& argument) {
+    const WString name = SwitchName(argument);
+    return name == u"quiet" || name == u"passive" || name == u"?" || name.compare(0, 3, u"log") == 0;
+}
+
+// The first refusal counts; the rest of the line is still read, so that a /quiet after a
+// mistyped switch keeps the run from showing anything.
+void Refuse(RunOptions& options, const WString& argument, const WString& why) {
+    if (!options.refusal.empty()) return;
+    options.refusedArgument = Shown(argument);
+    options.refusal = why;
+}
+}  // namespace
+
+RunOptions ReadRunOptions(const std::vector<WString>& arguments) {
+    RunOptions options;
+    bool quiet = false, passive = false, logGiven = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const WString& argument = arguments[i];
+        const WString name = SwitchName(argument);
+        if (name == u"quiet") {
+            quiet = true;
+        } else if (name == u"passive") {
+            passive = true;
+        } else if (name == u"?") {
+            options.help = true;
+        } else if (name.compare(0, 3, u"log") == 0 &&
+                   (name.size() == 3 || name[3] == u'=' || name[3] == u':')) {
+            WString path = argument.substr(std::min<size_t>(argument.size(), 5));
+            if (name.size() == 3 && i + 1 < arguments.size() && !IsSwitch(arguments[i + 1])) {
+                path = arguments[++i];
+            }
+            if (logGiven) {
+                Refuse(options, argument, u"The log file is given twice.");
+            } else if (path.empty()) {
+                Refuse(options, argument, u"A file name must follow /log.");
+            }
+            logGiven = true;
+            if (options.logPath.empty()) options.logPath = path;
+        } else {
+            Refuse(options, argument, u"This argument is not known.");
+        }
+    }
+    options.mode = quiet ? RunMode::Quiet : passive ? RunMode::Passive : RunMode::Interactive;
+    return options;
+}
