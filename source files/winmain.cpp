@@ -1,29 +1,105 @@
-// Start-up and shutdown: one instance at a time, "Update.up" read into the text model, the
-// launch document opened, the wait dialog shown, the main dialog run, everything torn down.
-// The exit code is 0 on every road.
+// Start-up and shutdown: the command line read, one instance at a time, "Update.up" read into
+// the text model, the launch document opened, the wait dialog shown, the main dialog run (or,
+// with /quiet, the same preparation and copy with no window), everything torn down. The exit code
+// is 0 on every road of an interactive run; an unattended one ends with the code of its outcome.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <optional>
+#include <vector>
 
 #include "app/AppState.h"
+#include "app/Notice.h"
 #include "app/PrivateHeap.h"
 #include "framework/BaseWndProc.h"
 #include "framework/CWaitDlg.h"
 #include "framework/Diagnostics.h"
+#include "norvane/BuildCopyList.h"
 #include "norvane/CNorvaneDlg.h"
+#include "norvane/CopyThreadProc.h"
 #include "norvane/LaunchLine.h"
+#include "norvane/RunLogLines.h"
 #include "paths/PathServices.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
 #include "text/CTextLine.h"
+#include "norvane_version.h"
 
 namespace {
 const WString kSource = u"source files\\winmain";
 constexpr int kMutexFailedLine = 23;
 constexpr int kAlreadyRunningLine = 28;
+// A box shown before the run (the switches, a refused command line) closes by itself after
+// this long, so that a mistyped switch never leaves a run that nobody watches waiting.
+constexpr UINT kUnwatchedBoxMs = 60000;
+constexpr WChar kCaption[] = u"Norvane";
+
+std::vector<WString> CommandLineArguments() {
+    int count = 0;
+    LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    UniqueLocal owner(arguments);
+    std::vector<WString> read;
+    for (int i = 1; arguments != nullptr && i < count; ++i) read.push_back(FromWide(arguments[i]));
+    return read;
+}
+
+void CALLBACK EndUnwatchedBox(HWND, UINT, UINT_PTR, DWORD) {
+    // A message box's loop ends on the quit message (and posts it again).
+    ::PostQuitMessage(0);
+}
+
+void ShowUnwatchedBox(const WString& text, UINT flags) {
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, kUnwatchedBoxMs, EndUnwatchedBox);
+    ::MessageBoxW(nullptr, AsWide(text), AsWide(kCaption), flags | MB_SETFOREGROUND);
+    ::KillTimer(nullptr, timer);
+    MSG quit;
+    ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+// The command line asked for something the tool will not do: it says so (in the log too), and
+// ends before anything is read or copied.
+int RefuseCommandLine(RunContext& run, const WString& why) {
+    run.log.Write(u"the command line is refused: " + why);
+    if (run.options.mode != RunMode::Quiet) {
+        ShowUnwatchedBox(why + u"\r\n\r\n" + kRunOptionsHelp, MB_OK | MB_ICONERROR);
+    }
+    return run.options.Unattended() ? static_cast<int>(kExitBadCommandLine) : 0;
+}
+
+WString ModuleText() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return FromWide(path);
+}
+
+// Reads the command line; the run goes on only when it returns nothing.
+std::optional<int> ReadCommandLine(RunContext& run) {
+    run.options = ReadRunOptions(CommandLineArguments());
+    if (!run.options.logPath.empty()) {
+        if (const uint32_t error = run.log.Open(run.options.logPath); error != 0) {
+            const std::optional<WString> text = System().SystemErrorText(error);
+            return RefuseCommandLine(run, u"The log file \"" + run.options.logPath +
+                                              u"\" cannot be written: " +
+                                              text.value_or(u"error " + DecimalText(error)));
+        }
+    }
+    run.log.Write(u"==== Norvane " NORVANE_VERSION_TEXT u" starts: " + ModuleText());
+    run.log.Write(u"command line: " + FromWide(::GetCommandLineW()));
+    if (!run.options.refusal.empty()) {
+        return RefuseCommandLine(run, u"The command line cannot be read at \"" +
+                                          run.options.refusedArgument + u"\": " +
+                                          run.options.refusal);
+    }
+    if (run.options.help) {
+        if (run.options.mode != RunMode::Quiet) {
+            ShowUnwatchedBox(kRunOptionsHelp, MB_OK | MB_ICONINFORMATION);
+        }
+        return 0;
+    }
+    return std::nullopt;
+}
 
 struct ListFileBytes {
     PrivateHeapBlock<BYTE> buffer;
@@ -104,19 +180,31 @@ void RunDialogs(AppState& state) {
     delete state.waitDialogObject;
     state.waitDialogObject = nullptr;
 }
+
+// The same preparation and the same worker as the dialogs', with no window at all.
+void RunQuiet(AppState& state) {
+    if (BuildCopyList(state, *state.textObject, nullptr)) {
+        CopyThreadProc(&state);
+    }
+    state.CopyList.clear();
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     LoadDllsFromSystemFolderOnly();
+    RunContext& run = CurrentRun();
+    if (std::optional<int> ended = ReadCommandLine(run)) return *ended;
+
     UniqueMutex mutex(::CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
     if (!mutex) {
-        ReportError(kMutexFailedLine, kSource, u"Already running");
-        return 0;
+        ReportError(kMutexFailedLine, kSource, u"Already running", kExitAlreadyRunning);
+        return static_cast<int>(run.ExitCode());
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance owns it; this one only closes its handle.
-        ReportError(kAlreadyRunningLine, kSource, u"Already running. ERROR_ALREADY_EXISTS ");
-        return 0;
+        ReportError(kAlreadyRunningLine, kSource, u"Already running. ERROR_ALREADY_EXISTS ",
+                    kExitAlreadyRunning);
+        return static_cast<int>(run.ExitCode());
     }
 
     AppState& state = g_appState;
@@ -135,15 +223,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         mutex.reset();
         delete state.textObject;
         state.textObject = nullptr;
-        ::MessageBoxW(nullptr, L"Cannot find 'Update.up'.", L"Text data read error.", MB_OK);
-        return 0;
+        Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
+        run.log.Write(RunEndLine(state, run.ExitCode()));
+        return static_cast<int>(run.ExitCode());
     }
+    run.log.Write(u"list read: " + state.rootFolder + u"Update.up");
 
-    OpenLaunchDocument(state, *state.textObject);
-    RunDialogs(state);
+    // The document is for a person at the screen; an unattended run opens nothing.
+    if (!run.options.Unattended()) OpenLaunchDocument(state, *state.textObject);
+    if (run.options.mode == RunMode::Quiet) {
+        RunQuiet(state);
+    } else {
+        RunDialogs(state);
+    }
+    run.log.Write(RunEndLine(state, run.ExitCode()));
 
     delete state.textObject;
     state.textObject = nullptr;
     ::ReleaseMutex(mutex.get());
-    return 0;
+    return static_cast<int>(run.ExitCode());
 }

@@ -37,7 +37,8 @@ WString SwitchName(const WString& argument) {
 // Whether an argument is one of the switches, so that "/log /quiet" is not a log named "/quiet".
 bool IsSwitch(const WString& argument) {
     const WString name = SwitchName(argument);
-    return name == u"quiet" || name == u"passive" || name == u"?" || name.compare(0, 3, u"log") == 0;
+    return name == u"quiet" || name == u"passive" || name == u"?" ||
+           name.compare(0, 3, u"log") == 0;
 }
 
 // The first refusal counts; the rest of the line is still read, so that a /quiet after a

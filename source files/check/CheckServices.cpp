@@ -57,6 +57,10 @@ uint32_t CheckServices::RemoveFile(const WString&) {
 
 void CheckServices::RemoveAtRestart(const WString&) {}
 
+uint32_t CheckServices::OpenForAppend(const WString&, std::unique_ptr<SystemFile>&) {
+    return kErrorAccessDenied;
+}
+
 OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {
     probeLines.push_back(CursorLine());
     return base_.ProbeOpenForRead(path);

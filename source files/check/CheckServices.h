@@ -52,6 +52,7 @@ public:
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
     void RemoveAtRestart(const WString& path) override;
+    uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
 
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
     std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,

@@ -43,10 +43,9 @@ WString FormatBoxReportWithSystemText(const WString& message, const WString* sys
            SystemTextOrNull(systemText);
 }
 
-void ReportError(int line, const WString& source, const WString& message) {
-    SystemServices& system = System();
-    system.DebugOutput(FormatDebugReport(line, source, message));
-    system.ShowMessage(nullptr, FormatBoxReport(message), kErrorCaption, kReportFlags);
+void ReportError(int line, const WString& source, const WString& message, uint32_t exitCode) {
+    System().DebugOutput(FormatDebugReport(line, source, message));
+    Notice(nullptr, FormatBoxReport(message), kErrorCaption, kReportFlags, exitCode);
 }
 
 void ReportSystemError(int line, const WString& source, const WString& message) {
@@ -59,12 +58,10 @@ void ReportSystemErrorCode(int line, const WString& source, const WString& messa
     std::optional<WString> systemText = system.SystemErrorText(code);
     const WString* text = systemText ? &*systemText : nullptr;
     system.DebugOutput(FormatDebugReportWithSystemText(line, source, message, text));
-    system.ShowMessage(nullptr, FormatBoxReportWithSystemText(message, text), kErrorCaption,
-                       kReportFlags);
+    Notice(nullptr, FormatBoxReportWithSystemText(message, text), kErrorCaption, kReportFlags);
 }
 
 void ShowLastErrorText(uint32_t code) {
     std::optional<WString> systemText = System().SystemErrorText(code);
-    System().ShowMessage(nullptr, systemText.value_or(WString()), kErrorCaption,
-                         kMbIconInformation);
+    Notice(nullptr, systemText.value_or(WString()), kErrorCaption, kMbIconInformation);
 }

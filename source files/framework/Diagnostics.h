@@ -3,6 +3,7 @@
 // report with the source location on the debugger output.
 #include <cstdint>
 
+#include "app/Notice.h"
 #include "app/WString.h"
 
 extern const WChar kErrorCaption[];  // "error"
@@ -14,7 +15,9 @@ WString FormatDebugReportWithSystemText(int line, const WString& source, const W
 WString FormatBoxReport(const WString& message);
 WString FormatBoxReportWithSystemText(const WString& message, const WString* systemText);
 
-void ReportError(int line, const WString& source, const WString& message);
+// Each report's box goes through the notice road (Notice.h), with the run's exit code noted.
+void ReportError(int line, const WString& source, const WString& message,
+                 uint32_t exitCode = kExitFailure);
 // Reads the calling thread's last error: call it right after the failing system call.
 void ReportSystemError(int line, const WString& source, const WString& message);
 void ReportSystemErrorCode(int line, const WString& source, const WString& message,

@@ -34,7 +34,9 @@ bool AddFileLine(AppState& state, const SectionState& section, const WString& fi
 
 bool Finish(AppState& state) {
     if (state.CopyList.empty()) {
-        ShowListMessage(state, kNoFileToCopyText);
+        // Nothing applies on this machine: what the installer service answers for a product
+        // that is not installed.
+        ShowListMessage(state, kNoFileToCopyText, nullptr, kExitNothingToCopy);
         return false;
     }
     state.entryCount = static_cast<int32_t>(state.CopyList.size());

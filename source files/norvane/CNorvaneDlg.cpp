@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/Notice.h"
 #include "framework/Diagnostics.h"
 #include "norvane/BuildCopyList.h"
 #include "norvane/CopyThreadProc.h"
@@ -70,6 +71,9 @@ void CNorvaneDlg::OnInitDialog() noexcept {
     ::SendDlgItemMessageW(hwnd, IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     if (!BuildCopyList(*jobState, *jobState->textObject, hwnd)) {
         ::EndDialog(hwnd, 0);
+    } else if (CurrentRun().options.mode == RunMode::Passive) {
+        // Nobody is there to press Start.
+        ::PostMessageW(hwnd, WM_COMMAND, IDC_START, 0);
     }
     ::EndDialog(static_cast<HWND>(jobState->waitDialog), 0);
 }
@@ -95,7 +99,8 @@ void CNorvaneDlg::OnStart() noexcept {
 }
 
 void CNorvaneDlg::OnExit() noexcept {
-    if (!::IsWindowEnabled(::GetDlgItem(hwnd, IDC_START))) {
+    // The report is for a person at the screen; an unattended run opens nothing.
+    if (!::IsWindowEnabled(::GetDlgItem(hwnd, IDC_START)) && !CurrentRun().options.Unattended()) {
         WString report = appState->rootFolder + u"Report.txt";
         ::ShellExecuteW(nullptr, L"open", AsWide(report), nullptr, nullptr, SW_SHOWNORMAL);
     }
@@ -109,6 +114,8 @@ void CNorvaneDlg::OnRunEnded(bool complete) noexcept {
     // is complete.
     ::SetDlgItemTextW(hwnd, IDC_STATUS, complete ? L"Copy complete!" : L"Copy stopped.");
     ::EnableWindow(::GetDlgItem(hwnd, IDC_EXIT), TRUE);
+    // A passive run ends by itself with its copy.
+    if (CurrentRun().options.mode == RunMode::Passive) ::PostMessageW(hwnd, WM_COMMAND, IDC_EXIT, 0);
 }
 
 void CNorvaneDlg::OnClose() noexcept {

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/Notice.h"
 #include "framework/Diagnostics.h"
 #include "norvane/CNorvaneDlg.h"
 #include "norvane/CopyProgress.h"
 #include "norvane/DestinationFolder.h"
 #include "norvane/DisplayName.h"
 #include "norvane/ProgressAccounting.h"
+#include "norvane/RunLogLines.h"
 #include "norvane/SafeCopy.h"
 #include "paths/MakeFolderTree.h"
 #include "paths/PathServices.h"
@@ -65,7 +67,7 @@ public:
         if (folder != madeFolder_) {
             if (!MakeFolderTree(folder)) {
                 ShowDisplayNow();
-                ::MessageBoxW(dialog_, L"Failed to make directory.", L"File transfer error", MB_OK);
+                Notice(dialog_, u"Failed to make directory.", u"File transfer error", MB_OK);
                 return false;
             }
             madeFolder_ = folder;
@@ -75,6 +77,7 @@ public:
         const WString name = destination.substr(destinationFolder_.Path().size());
         const CopyOutcome outcome = copier_.Copy(source, destinationFolder_, name, entry.size);
         state_.outcomes.push_back(outcome);
+        CurrentRun().log.Write(FileLogLine(entry, outcome));
         if (outcome.result == CopyResult::Failed) return StopCopyFailed(outcome);
         // Where the system reported no progress (or not all of it), the file still counts whole.
         AccountFileCompleted(state_, entry.size);

@@ -26,8 +26,9 @@ WString LineBeginsWithSeparatorText(uint32_t lineNumber) {
     return u"Line " + DecimalText(lineNumber) + u" of 'Update.up' begins with a separator.";
 }
 
-void ShowListMessage(const AppState& state, const WString& text, const WChar* caption) {
-    System().ShowMessage(state.mainDialog, text, caption, kMbTopmost);
+void ShowListMessage(const AppState& state, const WString& text, const WChar* caption,
+                     uint32_t exitCode) {
+    Notice(state.mainDialog, text, caption, kMbTopmost, exitCode);
 }
 
 void ReportUnreadableSource(const AppState& state, uint32_t errorCode, const WString& sourcePath,

@@ -2,6 +2,7 @@
 // The messages of the copy list preparation. Each stays on top of the main dialog that owns it,
 // so the user sees it above the wait dialog; without a caption the system's default one shows.
 #include "app/AppState.h"
+#include "app/Notice.h"
 #include "app/WString.h"
 
 extern const WChar kNoFileToCopyText[];      // "There is no file to copy."
@@ -11,7 +12,10 @@ extern const WChar kTooManyFilesText[];       // "Exceeded the maximum number of
 // "Line 12 of 'Update.up' begins with a separator.", with the line counted in the file.
 WString LineBeginsWithSeparatorText(uint32_t lineNumber);
 
-void ShowListMessage(const AppState& state, const WString& text, const WChar* caption = nullptr);
+// Through the notice road: a box in an interactive run, the log in an unattended one, whose exit
+// code becomes `exitCode`.
+void ShowListMessage(const AppState& state, const WString& text, const WChar* caption = nullptr,
+                     uint32_t exitCode = kExitFailure);
 
 // After a listed source could not be opened: the system's text for the failure's code, then why
 // the list is at fault, told by the length of the full source path.

@@ -1,9 +1,14 @@
 #include "norvane/ListSection.h"
 
+#include <optional>
+
+#include "app/Notice.h"
+
 #include "norvane/DecimalReading.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/ListMessages.h"
 #include "norvane/SectionCondition.h"
+#include "norvane/SectionNotes.h"
 #include "paths/PathServices.h"
 #include "text/CTextLine.h"
 
@@ -16,17 +21,41 @@ WString ReadParameterLine(CTextLine& text) {
     return WString(text.ItemText());
 }
 
-bool LookUpInstallDir(AppState& state, const WString& key) {
-    return ResolveInstallDir(state, key, RegistryRoot::CurrentUser) ||
-           ResolveInstallDir(state, key, RegistryRoot::LocalMachine);
+// Per user first, then per machine: where the value was found, if anywhere.
+std::optional<RegistryRoot> LookUpInstallDir(AppState& state, const WString& key) {
+    for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
+        if (ResolveInstallDir(state, key, root)) return root;
+    }
+    return std::nullopt;
+}
+
+// What became of the section, in the log of a run that keeps one.
+void LogSection(uint32_t headerLine, const WString& key, std::optional<RegistryRoot> root,
+                const SectionState& section, const WString& condition) {
+    RunLog& log = CurrentRun().log;
+    if (!log.IsOpen()) return;
+    WString what;
+    const WString from = root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER"
+                                                           : u"HKEY_LOCAL_MACHINE";
+    if (!root) {
+        what = SectionNoInstallDirText(key, u"under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE");
+    } else if (!section.applies) {
+        what = SectionConditionFailsText(condition, section.destFolder, from);
+    } else {
+        what = SectionAppliesText(section.destFolder, from);
+    }
+    log.Write(u"Update.up:" + DecimalText(headerLine) + u": " + what + u"; action " +
+              DecimalText(section.action));
 }
 }  // namespace
 
 SectionOutcome ReadSection(AppState& state, CTextLine& text, SectionState& section) {
     if (section.action == kActionLastIfApplies && section.applies) return SectionOutcome::EndOfList;
 
+    const uint32_t headerLine = text.LineIndex() + 1;
     const WString key = ReadParameterLine(text);
-    section.applies = LookUpInstallDir(state, key);
+    const std::optional<RegistryRoot> root = LookUpInstallDir(state, key);
+    section.applies = root.has_value();
     if (section.applies) section.destFolder = WString(ComposePath(state, 0));
 
     const WString condition = ReadParameterLine(text);
@@ -34,6 +63,7 @@ SectionOutcome ReadSection(AppState& state, CTextLine& text, SectionState& secti
 
     // Compared as the 8-bit value the list's action has always been kept in, so 257 acts as 1.
     section.action = static_cast<uint8_t>(ReadDecimal(ReadParameterLine(text)));
+    LogSection(headerLine, key, root, section, condition);
 
     const WString message = ReadParameterLine(text);
     if (section.action == kActionStopUnlessApplies && !section.applies) {

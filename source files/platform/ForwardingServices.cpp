@@ -52,6 +52,13 @@ void ForwardingServices::RemoveAtRestart(const WString& path) {
 WString ForwardingServices::FoldCase(const WString& text) {
     return base_.FoldCase(text);
 }
+uint32_t ForwardingServices::OpenForAppend(const WString& path,
+                                          std::unique_ptr<SystemFile>& file) {
+    return base_.OpenForAppend(path, file);
+}
+WString ForwardingServices::LocalTimeText() {
+    return base_.LocalTimeText();
+}
 uint64_t ForwardingServices::Milliseconds() {
     return base_.Milliseconds();
 }

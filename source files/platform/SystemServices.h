@@ -74,6 +74,8 @@ public:
     // Reads up to `capacity` bytes at the current position into `buffer`; `count` is what was
     // read, 0 at the end. A read of a disk file comes back short only at its end.
     virtual uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) = 0;
+    // Writes all of `size` bytes at the end of what was written.
+    virtual uint32_t Write(const uint8_t* data, uint32_t size) = 0;
     virtual uint64_t LastWriteTime() = 0;  // 0 when the system cannot say
     // Sets the attributes and the last-write time; a 0 leaves that one as it is.
     virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
@@ -121,6 +123,10 @@ public:
     virtual void RemoveAtRestart(const WString& path) = 0;
     // Text in one letter case, as the file system compares names.
     virtual WString FoldCase(const WString& text) = 0;
+    // A file opened, or created, to append to, while other programs may read and write it.
+    virtual uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) = 0;
+    // The local date and time, as "2026-12-07 13:45:02.125".
+    virtual WString LocalTimeText() = 0;
     // A clock in milliseconds that never goes back, and a pause of the calling thread.
     virtual uint64_t Milliseconds() = 0;
     virtual void Pause(uint32_t milliseconds) = 0;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <thread>
 
 #include "platform/posix/PosixServices.h"
@@ -50,6 +51,14 @@ public:
         const ssize_t read = ::read(fd_, buffer, capacity);
         count = read > 0 ? static_cast<uint32_t>(read) : 0;
         return read < 0 ? Errno() : 0;
+    }
+    uint32_t Write(const uint8_t* data, uint32_t size) override {
+        for (uint32_t done = 0; done < size;) {
+            const ssize_t wrote = ::write(fd_, data + done, size - done);
+            if (wrote <= 0) return Errno();
+            done += static_cast<uint32_t>(wrote);
+        }
+        return 0;
     }
     uint64_t LastWriteTime() override {
         struct stat info {};
@@ -165,6 +174,25 @@ WString PosixServices::FoldCase(const WString& text) {
         if (unit >= u'a' && unit <= u'z') unit = static_cast<WChar>(unit - u'a' + u'A');
     }
     return folded;
+}
+
+uint32_t PosixServices::OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) {
+    const int descriptor = ::open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (descriptor < 0) return Errno();
+    file = std::make_unique<PosixFile>(descriptor);
+    return 0;
+}
+
+WString PosixServices::LocalTimeText() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    ::localtime_r(&now.tv_sec, &local);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(now.tv_nsec / 1000000));
+    return WideFromUtf8(text);
 }
 
 uint64_t PosixServices::Milliseconds() {

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/Utf8.h"
 #include "platform/SystemServices.h"
 
 class PosixServices : public SystemServices {
@@ -50,6 +51,8 @@ public:
     uint32_t RemoveFile(const WString& path) override;
     void RemoveAtRestart(const WString& path) override;
     WString FoldCase(const WString& text) override;
+    uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
+    WString LocalTimeText() override;
     uint64_t Milliseconds() override;
     void Pause(uint32_t milliseconds) override;
     std::optional<WString> FullPath(const WString& path) override;
@@ -80,9 +83,6 @@ private:
 // The system's error code for an errno value, as Windows would answer the same failure.
 uint32_t WindowsErrorOf(int error);
 
-// UTF-16 to UTF-8 and back, for host file names and test output.
-std::string Utf8FromWide(const WString& text);
-WString WideFromUtf8(const std::string& text);
 
 // The process's native services, as their concrete type, for tests that fill the stand-ins.
 PosixServices& PosixSystem();

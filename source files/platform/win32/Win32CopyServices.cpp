@@ -2,6 +2,8 @@
 // code.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 #include "platform/win32/Win32Services.h"
@@ -28,6 +30,11 @@ public:
         const uint32_t error = Answer(::ReadFile(file_.get(), buffer, capacity, &read, nullptr));
         count = read;
         return error;
+    }
+    uint32_t Write(const uint8_t* data, uint32_t size) override {
+        DWORD written = 0;
+        const uint32_t error = Answer(::WriteFile(file_.get(), data, size, &written, nullptr));
+        return error != 0 || written == size ? error : ERROR_WRITE_FAULT;
     }
     uint64_t LastWriteTime() override {
         FILETIME written{};
@@ -135,6 +142,25 @@ WString Win32Services::FoldCase(const WString& text) {
                                       static_cast<int>(text.size()), AsWide(folded.data()),
                                       static_cast<int>(folded.size()), nullptr, nullptr, 0);
     return units == static_cast<int>(text.size()) ? folded : text;
+}
+
+uint32_t Win32Services::OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) {
+    // Appending only: every write lands at the end, also when another run writes the same file.
+    HANDLE handle = ::CreateFileW(AsWide(path), FILE_APPEND_DATA | SYNCHRONIZE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
+    file = std::make_unique<Win32File>(handle);
+    return ERROR_SUCCESS;
+}
+
+WString Win32Services::LocalTimeText() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    wchar_t text[32] = {};
+    ::swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u.%03u", now.wYear, now.wMonth, now.wDay,
+               now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    return FromWide(text);
 }
 
 uint64_t Win32Services::Milliseconds() {

@@ -29,6 +29,8 @@ public:
     uint32_t RemoveFile(const WString& path) override;
     void RemoveAtRestart(const WString& path) override;
     WString FoldCase(const WString& text) override;
+    uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
+    WString LocalTimeText() override;
     uint64_t Milliseconds() override;
     void Pause(uint32_t milliseconds) override;
     std::optional<WString> FullPath(const WString& path) override;

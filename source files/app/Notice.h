@@ -1,0 +1,33 @@
+#pragma once
+// Where an interactive run speaks to the user with a box, every run calls Notice: the box shows
+// in an interactive run; in an unattended one nothing waits for a click, and the text goes to
+// the log. Either way the log has the text, and the run's exit code notes the failure.
+#include <cstdint>
+
+#include "app/RunLog.h"
+#include "app/RunOptions.h"
+#include "app/WString.h"
+
+using WindowHandle = void*;
+
+// Exit codes of the unattended runs, those that deployment engines read from installers.
+constexpr uint32_t kExitSuccess = 0;
+constexpr uint32_t kExitBadCommandLine = 87;
+constexpr uint32_t kExitFailure = 1603;
+constexpr uint32_t kExitNothingToCopy = 1605;
+constexpr uint32_t kExitAlreadyRunning = 1618;
+
+struct RunContext {
+    RunOptions options;
+    RunLog log;
+    uint32_t failure = kExitSuccess;  // the exit code of the run's first failure
+
+    // What the process ends with: 0 in an interactive run, whatever happened, as it always has.
+    uint32_t ExitCode() const { return options.Unattended() ? failure : kExitSuccess; }
+};
+
+// The process's run.
+RunContext& CurrentRun();
+
+void Notice(WindowHandle owner, const WString& text, const WChar* caption, uint32_t flags,
+            uint32_t exitCode = kExitFailure);

@@ -1,0 +1,27 @@
+#include "app/RunLog.h"
+
+#include "app/Utf8.h"
+
+uint32_t RunLog::Open(const WString& path) {
+    std::unique_ptr<SystemFile> file;
+    const uint32_t error = System().OpenForAppend(path, file);
+    if (error == 0) file_ = std::move(file);
+    return error;
+}
+
+void RunLog::Write(const WString& text) {
+    if (!file_) return;
+    WString line = System().LocalTimeText() + u"  ";
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            while (i + 1 < text.size() && (text[i + 1] == u'\r' || text[i + 1] == u'\n')) ++i;
+            if (i + 1 < text.size()) line += u" | ";
+        } else {
+            line += text[i];
+        }
+    }
+    const std::string bytes = Utf8FromWide(line) + "\r\n";
+    std::lock_guard<std::mutex> lock(mutex_);
+    file_->Write(reinterpret_cast<const uint8_t*>(bytes.data()),
+                 static_cast<uint32_t>(bytes.size()));
+}

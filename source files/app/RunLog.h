@@ -1,0 +1,22 @@
+#pragma once
+// The log a run writes when asked to (/log): a plain sink, opened once, one line an event, each
+// line written as it happens so that a run that is killed keeps what it did. Other programs may
+// read it meanwhile; a second run appends. Both of the tool's threads write to it.
+#include <memory>
+#include <mutex>
+
+#include "platform/SystemServices.h"
+
+class RunLog {
+public:
+    // Opens, or creates, the file to append to: 0, or the system's code.
+    uint32_t Open(const WString& path);
+    bool IsOpen() const { return file_ != nullptr; }
+
+    // One line in UTF-8: the local time, then the text; line breaks within it read " | ".
+    void Write(const WString& text);
+
+private:
+    std::mutex mutex_;
+    std::unique_ptr<SystemFile> file_;
+};
