@@ -29,6 +29,7 @@ bool AddFileLine(AppState& state, const SectionState& section, const WString& fi
     // progress display would pass 100 percent.
     state.totalBytes += probe.size;
     state.CopyList.back().size = probe.size;
+    state.CopyList.back().sourceAttributes = probe.attributes;
     return true;
 }
 

@@ -75,9 +75,10 @@ public:
             destinationFolder_.Enter(path, destinations_, swept_.insert(path).second);
         }
         const WString name = destination.substr(destinationFolder_.Path().size());
-        const CopyOutcome outcome = copier_.Copy(source, destinationFolder_, name, entry.size);
+        const CopyOutcome outcome =
+            copier_.Copy({source, entry.size, entry.sourceAttributes}, destinationFolder_, name);
         state_.outcomes.push_back(outcome);
-        CurrentRun().log.Write(FileLogLine(entry, outcome));
+        if (CurrentRun().log.IsOpen()) CurrentRun().log.Write(FileLogLine(entry, outcome));
         if (outcome.result == CopyResult::Failed) return StopCopyFailed(outcome);
         // Where the system reported no progress (or not all of it), the file still counts whole.
         AccountFileCompleted(state_, entry.size);

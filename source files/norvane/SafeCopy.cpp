@@ -53,8 +53,8 @@ private:
 };
 }  // namespace
 
-CopyOutcome SafeCopier::Copy(const WString& source, DestinationFolder& folder, const WString& name,
-                             uint64_t size) {
+CopyOutcome SafeCopier::Copy(const SourceFile& source, DestinationFolder& folder,
+                             const WString& name) {
     const WString destination = folder.Path() + name;
     FileFacts facts;
     if (const FileFacts* listed = folder.Find(name)) {
@@ -62,7 +62,7 @@ CopyOutcome SafeCopier::Copy(const WString& source, DestinationFolder& folder, c
     } else {
         // Nothing there when the folder was listed: the copy itself creates the file, and the
         // system's refusal says whether one has come since.
-        const uint32_t error = CopyAnew(source, destination);
+        const uint32_t error = CopyAnew(source.path, destination, true);
         if (!IsTaken(error)) return error == 0 ? Done(CopyResult::New) : Failed(error);
         if (const uint32_t gone = System().QueryFile(destination, facts); gone != 0) {
             return Failed(gone);
@@ -70,12 +70,14 @@ CopyOutcome SafeCopier::Copy(const WString& source, DestinationFolder& folder, c
     }
     // A folder where the file must go: no waiting changes that.
     if ((facts.attributes & kFileAttributeDirectory) != 0) return Failed(kErrorAccessDenied);
-    return CopyOver(source, folder, name, size, facts);
+    return CopyOver(source, folder, name, facts);
 }
 
 // A copy into a file it creates; a failed one takes its partial file with it, so nothing half
-// written stays and a second try can create it again.
-uint32_t SafeCopier::CopyAnew(const WString& source, const WString& target) {
+// written stays and a second try can create it again. With `normalise` the copy ends with the
+// normal attribute, as every copied file does; a copy made to replace a destination takes the
+// destination's attributes in the swap, and needs it only where the source's would block it.
+uint32_t SafeCopier::CopyAnew(const WString& source, const WString& target, bool normalise) {
     BriefHoldWait wait;
     uint32_t error;
     do {
@@ -83,26 +85,26 @@ uint32_t SafeCopier::CopyAnew(const WString& source, const WString& target) {
         error = System().CopyToNewFile(source, target, progress_, progressData_);
         if (error != 0 && !IsTaken(error)) System().RemoveFile(target);
     } while (wait.Again(error));
-    if (error == 0) System().SetAttributes(target, kFileAttributeNormal);
+    if (error == 0 && normalise) System().SetAttributes(target, kFileAttributeNormal);
     return error;
 }
 
-CopyOutcome SafeCopier::CopyOver(const WString& source, DestinationFolder& folder,
-                                 const WString& name, uint64_t size, const FileFacts& facts) {
+CopyOutcome SafeCopier::CopyOver(const SourceFile& source, DestinationFolder& folder,
+                                 const WString& name, const FileFacts& facts) {
     const WString destination = folder.Path() + name;
     KeptAttributes kept(destination, facts.attributes);
     const bool unprotected = kept.Clear();
-    const bool sameSize = facts.size == size;
+    const bool sameSize = facts.size == source.size;
 
     // Opening it as replacing it would finds a program that holds it, before anything is copied.
     std::unique_ptr<SystemFile> file;
     uint32_t error = System().OpenFile(destination, FileAccess::Replace, file);
     if (error == kErrorFileNotFound) {
         kept.Settle();
-        error = CopyAnew(source, destination);
+        error = CopyAnew(source.path, destination, true);
         return error == 0 ? Done(CopyResult::New) : Failed(error);
     }
-    if (error == 0 && sameSize && AlreadyThere(source, *file, size, facts, unprotected)) {
+    if (error == 0 && sameSize && AlreadyThere(source, *file, facts, unprotected)) {
         kept.Settle();
         return Done(CopyResult::Unchanged);
     }
@@ -111,7 +113,7 @@ CopyOutcome SafeCopier::CopyOver(const WString& source, DestinationFolder& folde
         // not from being left alone when it already holds the source's bytes.
         std::unique_ptr<SystemFile> reading;
         if (sameSize && System().OpenFile(destination, FileAccess::ReadAndStamp, reading) == 0 &&
-            AlreadyThere(source, *reading, size, facts, unprotected)) {
+            AlreadyThere(source, *reading, facts, unprotected)) {
             kept.Settle();
             return Done(CopyResult::Unchanged);
         }
@@ -132,11 +134,11 @@ CopyOutcome SafeCopier::CopyOver(const WString& source, DestinationFolder& folde
 
 // Whether the destination already holds the source's bytes; if so it ends as a copy would have
 // left it: the normal attribute and the source's last-write time, set only where they differ.
-bool SafeCopier::AlreadyThere(const WString& source, SystemFile& destination, uint64_t size,
+bool SafeCopier::AlreadyThere(const SourceFile& source, SystemFile& destination,
                               const FileFacts& facts, bool unprotected) {
     std::unique_ptr<SystemFile> original;
-    if (System().OpenFile(source, FileAccess::Read, original) != 0 ||
-        !SameBytes(*original, destination, size, buffer_)) {
+    if (System().OpenFile(source.path, FileAccess::Read, original) != 0 ||
+        !SameBytes(*original, destination, source.size, buffer_)) {
         return false;
     }
     const uint32_t attributes =
@@ -147,7 +149,7 @@ bool SafeCopier::AlreadyThere(const WString& source, SystemFile& destination, ui
     return true;
 }
 
-CopyOutcome SafeCopier::Replace(const WString& source, DestinationFolder& folder,
+CopyOutcome SafeCopier::Replace(const SourceFile& source, DestinationFolder& folder,
                                 const WString& name) {
     // The new copy goes beside the destination, into a file that no one else has made.
     WString copy;
@@ -156,7 +158,7 @@ CopyOutcome SafeCopier::Replace(const WString& source, DestinationFolder& folder
         const std::optional<WString> sideName = folder.FreeSideName(name, SideKind::New, attempt);
         if (!sideName) return Failed(error);
         copy = SidePath(folder.Path(), *sideName);
-        error = CopyAnew(source, copy);
+        error = CopyAnew(source.path, copy, (source.attributes & kProtectingAttributes) != 0);
     }
     if (error != 0) return Failed(error);
 

@@ -13,24 +13,29 @@
 #include "app/CopyOutcome.h"
 #include "norvane/DestinationFolder.h"
 
+// The file to copy, as the preparation found it.
+struct SourceFile {
+    WString path;
+    uint64_t size = 0;
+    uint32_t attributes = 0;
+};
+
 class SafeCopier {
 public:
     // `progress` is told the bytes copied of each file, and 0 when a file's copy starts again.
     SafeCopier(CopyProgressFunction progress, void* progressData)
         : progress_(progress), progressData_(progressData) {}
 
-    // Copies `source` to the file `name` of `folder`, whose listing has been read; `size` is
-    // the source's size as the preparation measured it.
-    CopyOutcome Copy(const WString& source, DestinationFolder& folder, const WString& name,
-                     uint64_t size);
+    // Copies `source` to the file `name` of `folder`, whose listing has been read.
+    CopyOutcome Copy(const SourceFile& source, DestinationFolder& folder, const WString& name);
 
 private:
-    uint32_t CopyAnew(const WString& source, const WString& target);
-    CopyOutcome CopyOver(const WString& source, DestinationFolder& folder, const WString& name,
-                         uint64_t size, const FileFacts& facts);
-    bool AlreadyThere(const WString& source, SystemFile& destination, uint64_t size,
-                      const FileFacts& facts, bool unprotected);
-    CopyOutcome Replace(const WString& source, DestinationFolder& folder, const WString& name);
+    uint32_t CopyAnew(const WString& source, const WString& target, bool normalise);
+    CopyOutcome CopyOver(const SourceFile& source, DestinationFolder& folder, const WString& name,
+                         const FileFacts& facts);
+    bool AlreadyThere(const SourceFile& source, SystemFile& destination, const FileFacts& facts,
+                      bool unprotected);
+    CopyOutcome Replace(const SourceFile& source, DestinationFolder& folder, const WString& name);
 
     CopyProgressFunction progress_;
     void* progressData_;

@@ -80,7 +80,8 @@ struct CopyCase {
         DestinationFolder folder;
         folder.Enter(temp / u"dst\\", destinations, true);
         SafeCopier copier(NoProgress, nullptr);
-        return copier.Copy(source, folder, u"f.dll", temp.ReadFile(u"pkg\\f.dll")->size());
+        const uint64_t size = temp.ReadFile(u"pkg\\f.dll")->size();
+        return copier.Copy({source, size, kFileAttributeNormal}, folder, u"f.dll");
     }
     // The destination folder: each file's name and contents, in name order.
     std::string Folder() const {

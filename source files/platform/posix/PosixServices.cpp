@@ -95,6 +95,7 @@ OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
     }
     result.opened = true;
     result.size = static_cast<uint64_t>(info.st_size);
+    result.attributes = (info.st_mode & S_IWUSR) ? kFileAttributeNormal : kFileAttributeReadOnly;
     ::close(fd);
     return result;
 }

@@ -46,9 +46,11 @@ OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
         return result;
     }
     result.opened = true;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file.get(), &size)) {
-        result.size = static_cast<uint64_t>(size.QuadPart);
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (::GetFileInformationByHandle(file.get(), &information)) {
+        result.size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) |
+                      information.nFileSizeLow;
+        result.attributes = information.dwFileAttributes;
     }
     return result;
 }

@@ -21,6 +21,17 @@ std::string Narrow(const WString& text) {
     return out;
 }
 
+namespace {
+// Read-only files included: a failed row may leave one, and a later run may get the same name.
+void RemoveTree(const fs::path& folder) {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored)) {
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(folder, ignored);
+}
+}  // namespace
+
 TempFolder::TempFolder() {
     static int count = 0;
 #ifdef _WIN32
@@ -39,13 +50,12 @@ TempFolder::TempFolder() {
     const long process = static_cast<long>(::getpid());
 #endif
     path_ += Wide("nv" + std::to_string(process) + "-" + std::to_string(++count) + "\\");
-    fs::remove_all(Host(u""));
+    RemoveTree(Host(u""));
     fs::create_directories(Host(u""));
 }
 
 TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(Host(u""), ignored);
+    RemoveTree(Host(u""));
 }
 
 fs::path TempFolder::Host(const WString& relative) const {
