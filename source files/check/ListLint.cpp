@@ -1,9 +1,9 @@
 #include "check/ListLint.h"
 
 #include <algorithm>
-#include <map>
 
 #include "check/CheckHost.h"
+#include "check/DoubleListings.h"
 #include "check/FileTraps.h"
 #include "check/LineTraps.h"
 #include "check/SectionLint.h"
@@ -21,13 +21,6 @@ constexpr size_t kPathLengthLimit = kPathUnits;
 // The lines of a misspelt header's section: read as file lines, but not the author's files.
 constexpr int kParameterLines = 5;
 constexpr WChar kToolName[] = u"Norvane.exe";
-
-// A file line as Windows tells files apart: letter case and the kind of slash aside.
-WString FileKey(const WString& name) {
-    WString key;
-    for (WChar unit : name) key += unit == u'/' ? u'\\' : FoldedCase(unit);
-    return key;
-}
 
 class ListLinter {
 public:
@@ -63,7 +56,8 @@ public:
         }
         if (complete) {
             CloseSection();
-            CheckLastAction2();
+            if (auto trap = LastSectionTrap(outline_()))
+                Add(outline_().back().actionLine, Severity::Warning, std::move(*trap));
         }
         if (totalFiles_ == 0) {
             Add(static_cast<uint32_t>(text_.LineCount()), Severity::Error,
@@ -196,7 +190,7 @@ private:
         inSection_ = true;
         sectionOpen_ = true;
         sectionFiles_ = 0;
-        namesInSection_.clear();
+        doubles_.StartSection();
         misspeltHeaderInSection_ = false;
         return true;
     }
@@ -210,64 +204,15 @@ private:
             u"\"//\" in the message starts a comment: the box shows only " + Quoted(message));
     }
 
-    // At the next header or the end: a section that lists no file and has no action does nothing.
+    // At the next header or the end. A section whose source line stops the tool has that error
+    // to fix first.
     void CloseSection() {
         if (!sectionOpen_) return;
         sectionOpen_ = false;
+        if (!sourceValid_) return;
         const SectionOutline& section = outline_().back();
-        // A section whose source line stops the tool has that error to fix first.
-        if (!sourceValid_ || sectionFiles_ != 0 || section.action == kActionStopUnlessApplies ||
-            section.action == kActionLastIfApplies) {
-            return;
-        }
-        Add(section.headerLine, Severity::Warning,
-            u"the section lists no file and has no action (action " + Number(section.action) +
-                u"): it does nothing; without files a section serves only as a required product's "
-                u"check (action 1) or an exclusive product's (action 2)");
-    }
-
-    // Action 2 stops only the sections after its own: on the last section it stops nothing, while
-    // a section before it still copies when it applies.
-    void CheckLastAction2() {
-        const ListOutline& sections = outline_();
-        if (sections.size() < 2 || sections.back().action != kActionLastIfApplies) return;
-        for (const SectionOutline& before : sections) {
-            if (before.action == kActionLastIfApplies) continue;
-            Add(sections.back().actionLine, Severity::Warning,
-                u"action 2 on the last section stops nothing: no section follows it, and the "
-                u"section at line " +
-                    Number(before.headerLine) +
-                    u" still copies when it applies (an exclusive product's section comes first)");
-            return;
-        }
-    }
-
-    // The same file twice in a section, or in two sections of the same key and condition, which
-    // apply together: the tool copies it twice into the same place.
-    void CheckListedTwice(const WString& item) {
-        const WString name = FileKey(item);
-        const auto inSection = namesInSection_.find(name);
-        if (inSection != namesInSection_.end()) {
-            // Once a name: a list that repeats it many times is told so once.
-            if (inSection->second == 0) return;
-            Add(Severity::Warning, Quoted(item) +
-                                       u" is listed twice in this section (first on line " +
-                                       Number(inSection->second) + u"): the tool copies it twice");
-            inSection->second = 0;
-            return;
-        }
-        namesInSection_[name] = Line();
-        const SectionOutline& section = outline_().back();
-        const WString destination = FileKey(section.key) + u'\n' + section.condition + u'\n' + name;
-        const auto listed = destinations_.find(destination);
-        if (listed != destinations_.end() &&
-            outline_()[listed->second.section].action != kActionLastIfApplies) {
-            Add(Severity::Warning,
-                Quoted(item) + u" goes where line " + Number(listed->second.line) +
-                    u" already sends it (a section of the same registry key and condition): the "
-                    u"tool copies it twice, and this line's copy stays");
-        }
-        destinations_[destination] = {Line(), outline_().size() - 1};
+        if (auto trap = EmptySectionTrap(section, sectionFiles_))
+            Add(section.headerLine, Severity::Warning, std::move(*trap));
     }
 
     void CheckParameterLine(ParameterRole role, const WString& value) {
@@ -334,7 +279,10 @@ private:
         ++totalFiles_;
         // After a misspelt header the author's sections are lost already: the files of the one
         // that header meant to open are not told again as doubles of the section before.
-        if (!misspeltHeaderInSection_) CheckListedTwice(item);
+        if (!misspeltHeaderInSection_) {
+            if (auto doubled = doubles_.Listed(item, Line(), outline_()))
+                Add(Severity::Warning, std::move(*doubled));
+        }
         if (sectionFiles_ == kMaxCopyEntries + 1) {
             Add(Severity::Error,
                 u"more than 2048 files in one section: the tool stops with "
@@ -379,12 +327,7 @@ private:
     int misspeltSectionLines_ = 0;
     bool sectionOpen_ = false;
     bool misspeltHeaderInSection_ = false;
-    struct Listed {
-        uint32_t line;
-        size_t section;
-    };
-    std::map<WString, uint32_t> namesInSection_;
-    std::map<WString, Listed> destinations_;
+    DoubleListings doubles_;
 };
 }  // namespace
 

@@ -133,3 +133,25 @@ std::vector<WString> ParameterLineTraps(ParameterRole role, const WString& value
     }
     return {};
 }
+
+std::optional<WString> EmptySectionTrap(const SectionOutline& section, size_t files) {
+    if (files != 0 || section.action == kActionStopUnlessApplies ||
+        section.action == kActionLastIfApplies) {
+        return std::nullopt;
+    }
+    return u"the section lists no file and has no action (action " + Number(section.action) +
+           u"): it does nothing; without files a section serves only as a required product's "
+           u"check (action 1) or an exclusive product's (action 2)";
+}
+
+std::optional<WString> LastSectionTrap(const ListOutline& sections) {
+    if (sections.size() < 2 || sections.back().action != kActionLastIfApplies) return std::nullopt;
+    for (const SectionOutline& before : sections) {
+        if (before.action == kActionLastIfApplies) continue;
+        return u"action 2 on the last section stops nothing: no section follows it, and the "
+               u"section at line " +
+               Number(before.headerLine) +
+               u" still copies when it applies (an exclusive product's section comes first)";
+    }
+    return std::nullopt;
+}
