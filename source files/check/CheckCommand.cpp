@@ -23,15 +23,17 @@ const WChar kHelp[] =
     u"Reads PACKAGE_FOLDER/Update.up as Norvane does and prints one finding a line:\n"
     u"  PATH:LINE: error: TEXT     Norvane would stop, copy nothing, or fail to copy\n"
     u"  PATH:LINE: warning: TEXT   Norvane would silently do something else than meant\n"
-    u"  PATH:LINE: note: TEXT      what Norvane makes of a section (dry run)\n"
+    u"  PATH:LINE: note: TEXT      for information: what Norvane makes of a section (dry run),\n"
+    u"                             a name found only in other letter case, no Norvane.exe\n"
     u"\n"
     u"  --dry-run               also find each section's INSTALLDIR, apply the conditions and\n"
     u"                          actions, and print the copies Norvane would make; writes nothing\n"
-    u"  --installdir KEY=FOLDER the INSTALLDIR of the registry key KEY is FOLDER (before the\n"
-    u"                          registry, which only Windows has); may be repeated\n"
+    u"  --installdir KEY=FOLDER the INSTALLDIR of the registry key KEY is FOLDER, a folder of\n"
+    u"                          this system (before the registry, which only Windows has); may\n"
+    u"                          be repeated\n"
     u"  --help, --version\n"
     u"\n"
-    u"Exit status: 0 no finding, 1 warnings only, 2 any error.\n";
+    u"Exit status: 0 no finding (notes do not count), 1 warnings only, 2 any error.\n";
 
 WString Version() {
     const char* version = NORVANE_VERSION;

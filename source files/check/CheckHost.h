@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/WString.h"
 #include "platform/SystemServices.h"
@@ -27,6 +28,19 @@ std::optional<std::string> ReadWholeFile(const WString& hostPath);
 // The value as the shipped 32-bit tool reads it (its registry view); off Windows there is none.
 std::optional<WString> ReadToolRegistry(RegistryRoot root, const WString& subKey,
                                         const WString& valueName);
+
+// True where the machine has the registry that the tool reads; elsewhere only --installdir answers.
+bool HostHasRegistry();
+
+// The ANSI code page the tool would read the list in on this machine (or the one chosen for it).
+int ToolCodePage();
+
+// The names in a Windows-form folder; empty when it cannot be listed.
+std::vector<WString> NamesIn(const WString& windowsFolder);
+
+// Where file names are case-sensitive: the Windows-form path as it exists with other letter case,
+// when it does not exist as written. Windows itself finds such a path: there, always nullopt.
+std::optional<WString> CaseVariant(const WString& windowsPath);
 
 // UTF-8 text to a standard stream.
 void WriteText(std::FILE* stream, const WString& text);

@@ -1,21 +1,8 @@
 #include "check/CheckServices.h"
 
 #include "check/CheckHost.h"
+#include "check/LineTraps.h"
 #include "text/CTextLine.h"
-
-namespace {
-// Registry key names compare without regard to case.
-bool SameKey(const WString& a, const WString& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](WChar unit) {
-            return unit >= u'a' && unit <= u'z' ? static_cast<WChar>(unit - u'a' + u'A') : unit;
-        };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
-}  // namespace
 
 CheckServices::CheckServices(SystemServices& base, WString packageFolder,
                              std::vector<InstallDir> installDirs)
@@ -25,8 +12,26 @@ uint32_t CheckServices::CursorLine() const {
     return cursor_ != nullptr ? cursor_->LineIndex() + 1 : 0;
 }
 
+// Names as Windows finds them, whatever their letter case; on a case-sensitive system each name
+// found only so is recorded with the line the tool was reading.
+uint32_t CheckServices::GetAttributes(const WString& path) {
+    const uint32_t attributes = base_.GetAttributes(path);
+    if (attributes != kInvalidFileAttributes) return attributes;
+    const std::optional<WString> variant = CaseVariant(path);
+    if (!variant) return attributes;
+    if (CursorLine() != 0) caseMatches.push_back({CursorLine(), path, *variant});
+    return base_.GetAttributes(*variant);
+}
+
+// Nothing is ever written: a dry run leaves the machine as it found it.
 bool CheckServices::SetAttributes(const WString&, uint32_t) {
     return false;
+}
+
+bool CheckServices::IsDirectory(const WString& path) {
+    if (base_.IsDirectory(path)) return true;
+    const std::optional<WString> variant = CaseVariant(path);
+    return variant && base_.IsDirectory(*variant);
 }
 
 bool CheckServices::MakeDirectory(const WString&) {
@@ -63,7 +68,10 @@ uint32_t CheckServices::OpenForAppend(const WString&, std::unique_ptr<SystemFile
 
 OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {
     probeLines.push_back(CursorLine());
-    return base_.ProbeOpenForRead(path);
+    const OpenForReadResult probe = base_.ProbeOpenForRead(path);
+    if (probe.opened) return probe;
+    const std::optional<WString> variant = CaseVariant(path);
+    return variant ? base_.ProbeOpenForRead(*variant) : probe;
 }
 
 std::optional<WString> CheckServices::ReadRegistryString(RegistryRoot root, const WString& subKey,
@@ -71,7 +79,7 @@ std::optional<WString> CheckServices::ReadRegistryString(RegistryRoot root, cons
     std::optional<WString> value;
     bool answered = false;
     for (const InstallDir& installDir : installDirs_) {
-        if (valueName == u"INSTALLDIR" && SameKey(installDir.key, subKey)) {
+        if (valueName == u"INSTALLDIR" && SameIgnoringCase(installDir.key, subKey)) {
             value = installDir.folder;
             answered = true;
         }

@@ -1,8 +1,9 @@
 #pragma once
 // The system's services as the checker gives them to the tool's own list building: the
 // machine's files and code page, the executable standing in the package folder, the registry
-// answered first from the command line's --installdir, and every message box, registry lookup
-// and source probe recorded with the list line the tool was reading.
+// answered first from the command line's --installdir, names found whatever their letter case as
+// on Windows, and every message box, registry lookup and source probe recorded with the list line
+// the tool was reading.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -31,15 +32,26 @@ public:
         bool fromCommandLine;  // answered by --installdir
     };
 
+    struct CaseMatch {
+        uint32_t line;
+        WString written;  // the path the tool asked for
+        WString found;    // as it exists, in other letter case
+    };
+
     CheckServices(SystemServices& base, WString packageFolder, std::vector<InstallDir> installDirs);
+
+    const std::vector<InstallDir>& InstallDirs() const { return installDirs_; }
 
     // The list line that recorded events belong to is read from here; none: line 0.
     void FollowCursor(const CTextLine* text) { cursor_ = text; }
 
     std::vector<ShownMessage> shown;
     std::vector<Lookup> lookups;
-    std::vector<uint32_t> probeLines;  // the line of each source probe, in order
+    std::vector<uint32_t> probeLines;    // the line of each source probe, in order
+    std::vector<CaseMatch> caseMatches;  // attributes found only in other letter case
 
+    uint32_t GetAttributes(const WString& path) override;
+    bool IsDirectory(const WString& path) override;
     // Nothing is ever written: a dry run leaves the machine as it found it.
     bool SetAttributes(const WString& path, uint32_t attributes) override;
     bool MakeDirectory(const WString& path) override;

@@ -4,20 +4,19 @@
 #include <memory>
 
 #include "app/AppState.h"
+#include "check/CheckHost.h"
 #include "check/LineTraps.h"
 #include "norvane/BuildCopyList.h"
+#include "norvane/ListKeywords.h"
 #include "norvane/SectionCondition.h"
 #include "paths/PathServices.h"
 #include "text/CTextLine.h"
+#include "text/Tokenizer.h"
 
 namespace {
 // Stands for the main dialog that owns the tool's message boxes.
 const WindowHandle kMainDialog = reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(0x108));
 constexpr size_t kPathLengthLimit = kPathUnits;
-
-WString Quoted(const WString& text) {
-    return u"\"" + text + u"\"";
-}
 
 WString RootName(RegistryRoot root) {
     return root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER" : u"HKEY_LOCAL_MACHINE";
@@ -78,8 +77,12 @@ private:
 
     WString Describe(const SectionOutline& section, const CheckServices::Lookup& lookup) {
         if (!lookup.value) {
-            return u"the section does not apply: no INSTALLDIR for " + Quoted(section.key) +
-                   u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE";
+            if (!HostHasRegistry()) {
+                return SectionNoInstallDirText(
+                    section.key, u": this system has no registry, so only --installdir answers");
+            }
+            return SectionNoInstallDirText(
+                section.key, u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, nor from --installdir");
         }
         // The destination exactly as the tool composes it from the value.
         auto scratch = std::make_unique<AppState>();
@@ -87,17 +90,70 @@ private:
         const WString destination(ComposePath(*scratch, 0));
         const WString from = lookup.fromCommandLine ? u"--installdir" : RootName(lookup.root);
         if (!ConditionHolds(destination, section.condition)) {
-            return u"the section does not apply: its condition " + Quoted(section.condition) +
-                   u" fails in " + Quoted(showPath_(destination)) + u" (INSTALLDIR from " + from +
-                   u")";
+            return SectionConditionFailsText(section.condition, showPath_(destination), from) +
+                   MissingNames(destination, section.condition);
         }
-        return u"the section applies: its files go to " + Quoted(showPath_(destination)) +
-               u" (INSTALLDIR from " + from + u")";
+        return SectionAppliesText(showPath_(destination), from);
+    }
+
+    // The condition's names that are not in the folder, each with the names there closest to it.
+    static WString MissingNames(const WString& destination, const WString& condition) {
+        Tokenizer pieces(condition, u",");
+        pieces.Next();
+        WString text;
+        for (WString name = pieces.Next(); !name.empty(); name = pieces.Next()) {
+            if (!IsFileMissing(destination, name)) continue;
+            const size_t slash = name.find_last_of(u"\\/");
+            const size_t leaf = slash == WString::npos ? 0 : slash + 1;
+            const std::vector<WString> closest =
+                ClosestNames(name.substr(leaf), NamesIn(destination + name.substr(0, leaf)));
+            text += u"; " + Quoted(name) + u" is not there";
+            for (size_t i = 0; i < closest.size(); ++i) {
+                text += (i == 0 ? u", the closest there: " : u", ") +
+                        Quoted(name.substr(0, leaf) + closest[i]);
+            }
+        }
+        return text;
     }
 
     std::vector<CheckServices::Lookup> lookups_;
     const std::function<WString(const WString&)>& showPath_;
 };
+
+// An --installdir whose key no section has: most likely the list's key or the option is misspelt,
+// and the section it was meant for is read without it.
+void UnusedInstallDirs(const CheckServices& services, const ListOutline& outline,
+                       Findings& findings) {
+    for (const CheckServices::InstallDir& installDir : services.InstallDirs()) {
+        const SectionOutline* closest = nullptr;
+        size_t distance = 0;
+        bool used = false;
+        for (const SectionOutline& section : outline) {
+            used = used || SameIgnoringCase(section.key, installDir.key);
+            const size_t here = EditDistance(section.key, installDir.key);
+            if (section.keyLine != 0 && (closest == nullptr || here < distance)) {
+                closest = &section;
+                distance = here;
+            }
+        }
+        if (used) continue;
+        WString text = u"--installdir " + Quoted(installDir.key) + u" answers no section";
+        if (closest != nullptr) {
+            text += u": the closest registry key is this line's " + Quoted(closest->key) +
+                    u" (a misspelt key?)";
+        }
+        findings.push_back({closest != nullptr ? closest->keyLine : 1, Severity::Warning, text});
+    }
+}
+
+Finding CaseNote(const CheckServices::CaseMatch& match,
+                 const std::function<WString(const WString&)>& showPath) {
+    return {match.line, Severity::Note,
+            Quoted(showPath(match.written)) + u" is there only as " +
+                Quoted(showPath(match.found)) +
+                u": Windows, whose file names ignore letter case, will find it; this system does "
+                u"not"};
+}
 
 void PlanCopies(const AppState& state, const CheckServices& services,
                 const std::function<WString(const WString&)>& showPath, DryRunResult& result) {
@@ -139,12 +195,16 @@ DryRunResult DryRun(const std::string& bytes, CheckServices& services, const Lis
     services.shown.clear();
     services.lookups.clear();
     services.probeLines.clear();
+    services.caseMatches.clear();
     services.FollowCursor(&text);
     result.prepared = BuildCopyList(*state, text, kMainDialog);
     services.FollowCursor(nullptr);
     const uint32_t endLine = text.LineIndex() + 1;
 
     for (const auto& box : services.shown) result.findings.push_back(MessageFinding(box));
+    for (const auto& match : services.caseMatches)
+        result.findings.push_back(CaseNote(match, showPath));
+    UnusedInstallDirs(services, outline, result.findings);
     if (result.prepared) PlanCopies(*state, services, showPath, result);
     Findings notes = SectionNotes(services.lookups, showPath).Of(outline, endLine);
     result.findings.insert(result.findings.end(), notes.begin(), notes.end());

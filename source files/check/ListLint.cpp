@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "check/CheckHost.h"
+#include "check/DoubleListings.h"
+#include "check/FileTraps.h"
 #include "check/LineTraps.h"
 #include "check/SectionLint.h"
 #include "norvane/BuildCopyList.h"
@@ -13,46 +16,48 @@
 #include "text/CTextLine.h"
 
 namespace {
-// What the tool keeps of a line, and the first path length that no longer fits its buffers.
-constexpr size_t kLongestLine = kLineUnits - 1;
+// The first path length that no longer fits the tool's buffers.
 constexpr size_t kPathLengthLimit = kPathUnits;
 // The lines of a misspelt header's section: read as file lines, but not the author's files.
 constexpr int kParameterLines = 5;
-
-WString Quoted(const WString& text) {
-    return u"\"" + text + u"\"";
-}
-
-WString Number(uint64_t value) {
-    return DecimalText(static_cast<int64_t>(value));
-}
+constexpr WChar kToolName[] = u"Norvane.exe";
 
 class ListLinter {
 public:
     explicit ListLinter(const WString& rootFolder) : root_(rootFolder) {}
 
     LintResult Run(const std::string& bytes) {
-        CheckBytes(bytes);
+        result_.findings = FileTraps(bytes);
         if (!text_.SetText(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
             Add(1, Severity::Error,
                 u"no content line: the tool stops with \"Cannot find 'Update.up'.\"");
             return Result();
         }
-        CheckLineLengths();
+        CheckToolBesideTheList();
         CheckLaunchLine();
+        bool complete = true;
         while (text_.NextLine()) {
             text_.NextItem();
             const WString item(text_.ItemText());
             if (item.empty()) {
-                Add(Severity::Error,
-                    u"line begins with a " + SeparatorName() + u": the tool stops here with \"" +
-                        LineBeginsWithSeparatorText(text_.LineIndex() + 1) +
-                        u"\" and copies nothing");
+                Add(Severity::Error, u"line begins with a " + SeparatorName() +
+                                         u": the tool stops here with \"" +
+                                         LineBeginsWithSeparatorText(text_.LineIndex() + 1) +
+                                         u"\" and copies nothing");
             } else if (item == kSectionHeader) {
-                if (!ReadSection()) break;
+                CloseSection();
+                if (!ReadSection()) {
+                    complete = false;
+                    break;
+                }
             } else {
                 CheckFileLine(item);
             }
+        }
+        if (complete) {
+            CloseSection();
+            if (auto trap = LastSectionTrap(outline_()))
+                Add(outline_().back().actionLine, Severity::Warning, std::move(*trap));
         }
         if (totalFiles_ == 0) {
             Add(static_cast<uint32_t>(text_.LineCount()), Severity::Error,
@@ -73,6 +78,15 @@ private:
         std::stable_sort(result_.findings.begin(), result_.findings.end(),
                          [](const Finding& a, const Finding& b) { return a.line < b.line; });
         return std::move(result_);
+    }
+
+    // The tool reads the list from its own folder: without the tool beside it nothing runs.
+    void CheckToolBesideTheList() {
+        const WString tool = root_ + kToolName;
+        if (!IsFileMissing(tool, WString()) || CaseVariant(tool)) return;
+        Add(1, Severity::Note,
+            u"Norvane.exe is not in the package folder: the tool reads Update.up from its own "
+            u"folder, so ship it beside the list");
     }
 
     // The first item of the current line is empty: the line begins with a separator.
@@ -100,42 +114,6 @@ private:
         return true;
     }
 
-    void CheckBytes(const std::string& bytes) {
-        if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-            Add(1, Severity::Warning,
-                u"the file begins with a UTF-8 signature: the tool reads ANSI text in the "
-                u"machine's code page and takes the signature's bytes as characters of line 1");
-        }
-        const bool utf16 =
-            bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0;
-        if (utf16) {
-            Add(1, Severity::Warning,
-                u"the file is UTF-16 (it begins with a UTF-16 signature): the tool reads ANSI text "
-                u"and ends it at the first NUL byte");
-            return;
-        }
-        const size_t nul = bytes.find('\0');
-        if (nul != std::string::npos) {
-            const auto line =
-                1 + std::count(bytes.begin(), bytes.begin() + static_cast<long>(nul), '\n');
-            Add(static_cast<uint32_t>(line), Severity::Warning,
-                u"NUL byte: the tool's text ends here, and it reads nothing after it");
-        }
-    }
-
-    void CheckLineLengths() {
-        for (uint32_t index = 0; index < static_cast<uint32_t>(text_.LineCount()); ++index) {
-            WString raw = text_.RawLine(index);
-            if (!raw.empty() && raw.back() == u'\n') raw.pop_back();
-            if (!raw.empty() && raw.back() == u'\r') raw.pop_back();
-            if (raw.size() > kLongestLine) {
-                Add(index + 1, Severity::Error,
-                    u"line is " + Number(raw.size()) +
-                        u" characters long: the tool reads only its first 1023");
-            }
-        }
-    }
-
     void CheckLaunchLine() {
         const char* ansi = text_.NextItem();
         const WString item(text_.ItemText());
@@ -159,20 +137,26 @@ private:
                 u"\"..\" in the launch line reaches outside the package "
                 u"folder, and the tool runs elevated");
         }
-        if (IsFileMissing(*target, WString())) {
-            Add(Severity::Warning,
-                u"the launch document " + Quoted(document) + u" does not exist in the package");
+        // Before any look-up of the name, which the checker's services make as Windows does.
+        if (const std::optional<WString> variant = CaseVariant(*target)) {
+            Add(Severity::Note, OtherCaseText(u"launch document", document, *variant));
+            return;
         }
+        if (!IsFileMissing(*target, WString())) return;
+        Add(Severity::Warning,
+            u"the launch document " + Quoted(document) + u" does not exist in the package");
+    }
+
+    WString OtherCaseText(const WString& what, const WString& written, const WString& found) {
+        return u"the " + what + u" " + Quoted(written) + u" is in the package only as " +
+               Quoted(found.substr(root_.size())) +
+               u": Windows, whose file names ignore letter case, will find it; this system does "
+               u"not";
     }
 
     // Reads the five lines after a header as the tool does; false when the file ends first.
     bool ReadSection() {
         const uint32_t headerLine = Line();
-        if (!outline_().empty() && outline_().back().action == kActionLastIfApplies) {
-            Add(Severity::Warning,
-                u"this section and the ones after it are not read when the section at line " +
-                    Number(outline_().back().headerLine) + u" applies (action 2)");
-        }
         SectionOutline section;
         section.headerLine = headerLine;
         WString values[kParameterLines];
@@ -195,20 +179,40 @@ private:
                 section.key = values[0];
             }
             CheckParameterLine(static_cast<ParameterRole>(role), values[role]);
+            if (role == static_cast<int>(ParameterRole::Message))
+                CheckMessageCut(values[2], values[3]);
         }
         section.condition = values[1];
         section.action = static_cast<uint8_t>(ReadDecimal(values[2]));
-        if (section.action == kActionLastIfApplies && !outline_().empty()) {
-            Add(lines[2], Severity::Warning,
-                u"action 2 ends only the sections after this one: the sections before it, from "
-                u"line " +
-                    Number(outline_().front().headerLine) + u", still copy when they apply");
-        }
+        section.actionLine = lines[2];
         CheckSourceLine(values[4], values[3], lines[3]);
         outline_().push_back(section);
         inSection_ = true;
+        sectionOpen_ = true;
         sectionFiles_ = 0;
+        doubles_.StartSection();
+        misspeltHeaderInSection_ = false;
         return true;
+    }
+
+    // A message shown for action 1 that "//" cuts short: a "//" right after a character, as in a
+    // web address, is most likely not meant as a comment.
+    void CheckMessageCut(const WString& action, const WString& message) {
+        if (static_cast<uint8_t>(ReadDecimal(action)) != kActionStopUnlessApplies) return;
+        if (message.empty() || IsBlank(message.back()) || !CommentAfterItem(message)) return;
+        Add(Severity::Warning,
+            u"\"//\" in the message starts a comment: the box shows only " + Quoted(message));
+    }
+
+    // At the next header or the end. A section whose source line stops the tool has that error
+    // to fix first.
+    void CloseSection() {
+        if (!sectionOpen_) return;
+        sectionOpen_ = false;
+        if (!sourceValid_) return;
+        const SectionOutline& section = outline_().back();
+        if (auto trap = EmptySectionTrap(section, sectionFiles_))
+            Add(section.headerLine, Severity::Warning, std::move(*trap));
     }
 
     void CheckParameterLine(ParameterRole role, const WString& value) {
@@ -256,6 +260,7 @@ private:
                                        u" is no section header: the tool reads it as a file line "
                                        u"(a header is exactly \"[SetParamter]\", spelled so)");
             misspeltSectionLines_ = kParameterLines + 1;
+            misspeltHeaderInSection_ = true;
         }
         const bool misspeltSection = misspeltSectionLines_ > 0;
         if (misspeltSection) --misspeltSectionLines_;
@@ -272,6 +277,12 @@ private:
         }
         ++sectionFiles_;
         ++totalFiles_;
+        // After a misspelt header the author's sections are lost already: the files of the one
+        // that header meant to open are not told again as doubles of the section before.
+        if (!misspeltHeaderInSection_) {
+            if (auto doubled = doubles_.Listed(item, Line(), outline_()))
+                Add(Severity::Warning, std::move(*doubled));
+        }
         if (sectionFiles_ == kMaxCopyEntries + 1) {
             Add(Severity::Error,
                 u"more than 2048 files in one section: the tool stops with "
@@ -292,7 +303,10 @@ private:
                                      u"(paths of 260 or more cannot be opened)");
             return;
         }
-        const OpenForReadResult probe = System().ProbeOpenForRead(path);
+        const std::optional<WString> variant = CaseVariant(path);
+        if (variant)
+            Add(Severity::Note, OtherCaseText(u"source file", path.substr(root_.size()), *variant));
+        const OpenForReadResult probe = System().ProbeOpenForRead(variant.value_or(path));
         if (probe.opened) return;
         const WString why = WithoutLineEnd(
             System().SystemErrorText(probe.error).value_or(u"error " + Number(probe.error)));
@@ -311,6 +325,9 @@ private:
     size_t sectionFiles_ = 0;
     size_t totalFiles_ = 0;
     int misspeltSectionLines_ = 0;
+    bool sectionOpen_ = false;
+    bool misspeltHeaderInSection_ = false;
+    DoubleListings doubles_;
 };
 }  // namespace
 

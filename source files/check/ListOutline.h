@@ -12,6 +12,7 @@ struct SectionOutline {
     WString key;
     WString condition;
     uint8_t action = 0;
+    uint32_t actionLine = 0;
 };
 
 using ListOutline = std::vector<SectionOutline>;

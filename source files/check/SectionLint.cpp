@@ -6,10 +6,6 @@
 
 namespace {
 
-WString Quoted(const WString& text) {
-    return u"\"" + text + u"\"";
-}
-
 bool StartsWithHive(const WString& key) {
     WString folded;
     for (WChar unit : key.substr(0, 5)) {
@@ -34,6 +30,19 @@ std::vector<WString> ConditionTraps(const WString& condition) {
         traps.push_back(u"the condition " + Quoted(condition) +
                         u" is neither \"None\" nor a mode number: the tool reads mode 0");
     }
+    // Text after the mode number means a separator other than a comma: the tool splits only at
+    // commas, so the names are read as part of the mode and dropped.
+    const WString afterNumber = TrimBlanks(TextAfterNumber(mode));
+    if (HasLeadingNumber(mode) && !afterNumber.empty()) {
+        const bool applies = ReadDecimal(mode) != 0;
+        traps.push_back(u"the condition " + Quoted(condition) + u" has " + Quoted(afterNumber) +
+                        u" right after its mode number: the tool splits a condition only at "
+                        u"commas, so it reads mode " +
+                        Number(static_cast<uint64_t>(ReadDecimal(mode))) +
+                        u" with no names and the section " +
+                        (applies ? u"always applies" : u"never applies"));
+        return traps;
+    }
     bool anyName = false;
     for (WString name = pieces.Next(); !name.empty(); name = pieces.Next()) {
         anyName = true;
@@ -48,9 +57,25 @@ std::vector<WString> ConditionTraps(const WString& condition) {
     return traps;
 }
 
+WString ActionMeaning(uint8_t action) {
+    switch (action) {
+        case kActionStopUnlessApplies: return u"1 (required)";
+        case kActionLastIfApplies: return u"2 (exclusive)";
+        default: return u"0 (no action)";
+    }
+}
+
 std::vector<WString> ActionTraps(const WString& action) {
-    if (HasLeadingNumber(action)) return {};
-    return {u"the action " + Quoted(action) + u" is no number: the tool reads 0 (no action)"};
+    if (!HasLeadingNumber(action)) {
+        return {u"the action " + Quoted(action) + u" is no number: the tool reads 0 (no action)"};
+    }
+    const int32_t number = ReadDecimal(action);
+    if (number >= 0 && number <= kActionLastIfApplies) return {};
+    // The tool keeps the action in 8 bits: 257 is 1, -1 is 255.
+    return {u"the action " + Quoted(action) +
+            u" is none of 0, 1 and 2: the tool keeps it in 8 "
+            u"bits and it acts as " +
+            ActionMeaning(static_cast<uint8_t>(number))};
 }
 
 std::vector<WString> SourceTraps(const WString& source) {
@@ -107,4 +132,26 @@ std::vector<WString> ParameterLineTraps(ParameterRole role, const WString& value
         case ParameterRole::Message: return {};
     }
     return {};
+}
+
+std::optional<WString> EmptySectionTrap(const SectionOutline& section, size_t files) {
+    if (files != 0 || section.action == kActionStopUnlessApplies ||
+        section.action == kActionLastIfApplies) {
+        return std::nullopt;
+    }
+    return u"the section lists no file and has no action (action " + Number(section.action) +
+           u"): it does nothing; without files a section serves only as a required product's "
+           u"check (action 1) or an exclusive product's (action 2)";
+}
+
+std::optional<WString> LastSectionTrap(const ListOutline& sections) {
+    if (sections.size() < 2 || sections.back().action != kActionLastIfApplies) return std::nullopt;
+    for (const SectionOutline& before : sections) {
+        if (before.action == kActionLastIfApplies) continue;
+        return u"action 2 on the last section stops nothing: no section follows it, and the "
+               u"section at line " +
+               Number(before.headerLine) +
+               u" still copies when it applies (an exclusive product's section comes first)";
+    }
+    return std::nullopt;
 }

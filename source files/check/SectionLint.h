@@ -1,8 +1,11 @@
 #pragma once
 // The five parameter lines of a section, and the traps in their values.
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "app/WString.h"
+#include "check/ListOutline.h"
 
 enum class ParameterRole { Key, Condition, Action, Message, Source };
 
@@ -14,3 +17,10 @@ WString BlanksConsequence(ParameterRole role, const WString& value);
 
 // Findings about a value as its author meant it (kept blanks already told apart).
 std::vector<WString> ParameterLineTraps(ParameterRole role, const WString& value);
+
+// A section that lists no file and has no action does nothing.
+std::optional<WString> EmptySectionTrap(const SectionOutline& section, size_t files);
+
+// Action 2 stops only the sections after its own: on the last section it stops nothing, while a
+// section before it that is not exclusive itself still copies when it applies.
+std::optional<WString> LastSectionTrap(const ListOutline& sections);

@@ -38,7 +38,7 @@ void LogSection(uint32_t headerLine, const WString& key, std::optional<RegistryR
     const WString from = root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER"
                                                            : u"HKEY_LOCAL_MACHINE";
     if (!root) {
-        what = SectionNoInstallDirText(key, u"under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE");
+        what = SectionNoInstallDirText(key, u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE");
     } else if (!section.applies) {
         what = SectionConditionFailsText(condition, section.destFolder, from);
     } else {

@@ -16,5 +16,5 @@ WString SectionConditionFailsText(const WString& condition, const WString& desti
 }
 
 WString SectionNoInstallDirText(const WString& key, const WString& nowhere) {
-    return u"the section does not apply: no INSTALLDIR for " + Quoted(key) + u" " + nowhere;
+    return u"the section does not apply: no INSTALLDIR for " + Quoted(key) + nowhere;
 }

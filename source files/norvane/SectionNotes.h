@@ -7,7 +7,7 @@
 WString SectionAppliesText(const WString& destination, const WString& from);
 WString SectionConditionFailsText(const WString& condition, const WString& destination,
                                   const WString& from);
-// `nowhere` says where no value was found.
+// `nowhere` follows the key: where no value was found (" under ...").
 WString SectionNoInstallDirText(const WString& key, const WString& nowhere);
 
 // Text in double quotes.

@@ -13,11 +13,14 @@
 #include "support/ListText.h"
 #include "support/TempFolder.h"
 
-// The system drops blanks at the end of a file name: on Windows such a file is found.
+// Findings of a case-sensitive system: Windows finds a name whatever its letter case, and drops
+// blanks at the end of a file name. The registry, which only Windows has.
 #ifdef _WIN32
 #define POSIX_ONLY(...)
+const char kNoInstallDir[] = "under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, nor from --installdir";
 #else
-#define POSIX_ONLY(...) , __VA_ARGS__
+#define POSIX_ONLY(...) __VA_ARGS__,
+const char kNoInstallDir[] = "this system has no registry, so only --installdir answers";
 #endif
 
 namespace {
@@ -53,6 +56,7 @@ struct LintCase {
     ListText list;
     std::vector<Expected> findings;
     std::string before = kLaunch + "\r\n";
+    bool withTool = true;  // Norvane.exe lies beside the list
 };
 void PrintTo(const LintCase& c, std::ostream* out) { *out << c.name; }
 
@@ -64,6 +68,7 @@ TEST_P(Lint, FindsEachTrapOnItsLine) {
     package.WriteFile(u"Readme.txt", "read me");
     package.WriteFile(u"A\\one.bin", "1");
     package.WriteFile(u"A\\Data\\two.bin", "22");
+    if (c.withTool) package.WriteFile(u"Norvane.exe", "MZ");
 
     ExpectFindings(LintList(c.before + c.list.Bytes(), package.Path()).findings, c.findings);
 }
@@ -123,7 +128,18 @@ const LintCase kTraps[] = {
     {"MissingSourceFile", {Section(), {"one.bin", "gone.bin"}},
      {E(9, "cannot open the source file \"A\\gone.bin\"")}},
     {"BlanksBeforeACommentOnAFileLine", {Section(), {"one.bin  // first"}},
-     {W(8, "part of the file name \"one.bin  \"") POSIX_ONLY(E(8, "cannot open"))}},
+     {W(8, "part of the file name \"one.bin  \""), POSIX_ONLY(E(8, "cannot open"))}},
+    {"FileNameInOtherCase", {Section(), {"ONE.BIN"}},
+     {POSIX_ONLY(N(8, "only as \"A\\one.bin\": Windows, whose file names ignore letter case"))}},
+    {"FileListedTwice", {Section(), {"Data\\two.bin", "one.bin", "Data/two.bin"}},
+     {W(10, "listed twice in this section (first on line 8)")}},
+    {"SameFileFromTwoSectionsOfOneKey", {Section(), {"one.bin"}, Section(), {"one.bin"}},
+     {W(15, "goes where line 8 already sends it")}},
+    {"SameFileFromTwoKeys", {Section("A"), {"one.bin"}, Section("B"), {"one.bin"}}, {}},
+    {"SectionWithoutFiles", {Section(), Section("B"), {"one.bin"}}, {W(2, "it does nothing")}},
+    {"RequiredProductCheckWithoutFiles", {Section("K", "None", "1"), Section("B"), {"one.bin"}}, {}},
+    {"NoToolBesideTheList", {Section(), {"one.bin"}}, {N(1, "Norvane.exe is not in the package")},
+     kLaunch + "\r\n", false},
     {"FileLineBeginsWithATab", {Section(), {"one.bin", "\tData\\two.bin"}},
      {E(9, "begins with a TAB: the tool stops here with \"Line 9 of 'Update.up' begins with a "
            "separator.\"")}},
@@ -132,16 +148,23 @@ const LintCase kTraps[] = {
     {"SourcePathOf260", {Section(), {std::string(300, 'n')}},
      {E(8, "characters long: the tool stops with \"Path error\"")}},
     {"MoreThan2048FilesInOneSection", {Section(), Lines(2049, "one.bin")},
-     {E(7 + 2049, "more than 2048 files in one section")}},
+     {W(9, "listed twice"), E(7 + 2049, "more than 2048 files in one section")}},
     {"NoContentLine", {{"// only a comment"}}, {E(1, "Cannot find 'Update.up'.")}, ""},
 
     // Actions.
-    {"SectionsAfterAnAction2Section",
-     {Section("K", "None", "2"), {"one.bin"}, Section(), {"Data\\two.bin"}},
-     {W(9, "not read when the section at line 2 applies (action 2)")}},
-    {"Action2AfterOtherSections",
+    {"ExclusiveSectionFirst",
+     {Section("K", "None", "2"), {"one.bin"}, Section(), {"Data\\two.bin"}}, {}},
+    {"ExclusiveSectionLast",
      {Section(), {"one.bin"}, Section("K", "None", "2"), {"Data\\two.bin"}},
-     {W(12, "the sections before it, from line 2, still copy")}},
+     {W(12, "stops nothing: no section follows it, and the section at line 2 still copies")}},
+    {"ActionBeyondTwo", {Section("K", "None", "257"), {"one.bin"}}, {W(5, "acts as 1 (required)")}},
+    {"ConditionWithSemicolons", {Section("K", "1;one.bin"), {"one.bin"}},
+     {W(4, "splits a condition only at commas, so it reads mode 1 with no names")}},
+    {"ConditionWithCommas", {Section("K", "1,one.bin"), {"one.bin"}}, {}},
+    {"AddressInARequiredMessage", {Section("K", "None", "1", "See http://example.com"), {"one.bin"}},
+     {W(6, "the box shows only \"See http:\"")}},
+    {"CommentAfterARequiredMessage", {Section("K", "None", "1", "Not there. // note"), {"one.bin"}},
+     {}},
 
     // The launch line.
     {"LaunchDocumentMissing", {{"[Readme]Gone.txt"}, Section(), {"one.bin"}},
@@ -156,8 +179,17 @@ const LintCase kTraps[] = {
      std::string("\xFF\xFE[\0R\0]\0", 8)},
     {"NulByte", {Section(), {"one.bin", std::string("x\0y", 3)}},
      {W(9, "NUL byte"), E(9, "\"A\\x\"")}},
-    {"LineOver1023Units", {Section(), {"one.bin", "// " + std::string(1100, 'x')}},
-     {E(9, "1103 characters long")}},
+    {"LoneCarriageReturns", {Section(), {"one.bin\rData\\two.bin\r// note"}},
+     {W(8, "lone carriage return (a CR without LF, as old Mac editors end lines): the tool ends "
+           "lines only at LF and reads only this line's first item, so it ignores "
+           "\"Data\\two.bin\"")}},
+    {"Utf8WithoutSignature", {Section("K", "None", "1", "Donn\xC3\xA9" "es"), {"one.bin"}},
+     {W(6, "UTF-8 without a signature: the tool reads ANSI text in code page")}},
+    {"AnsiText", {Section("K", "None", "1", "Donn\xE9" "es"), {"one.bin"}}, {}},
+    {"CommentOver1023Units", {Section(), {"one.bin", "// " + std::string(1100, 'x')}}, {}},
+    {"MessageOver1023Units", {Section("K", "None", "1", std::string(1100, 'x')), {"one.bin"}},
+     {W(6, "1100 characters long and the tool reads only its first 1023: the item it uses "
+           "loses its end \"xxx")}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, Lint, ::testing::ValuesIn(kTraps),
@@ -173,11 +205,12 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 struct DryRunCase {
     const char* name;
     const char* actionA;  // the action line of A's section, "0" in the demo
-    bool productAExe;     // ProductA.exe is in A's install folder
+    const char* fileInA;  // a file in A's install folder, or none
     bool installB;
     std::vector<std::string> plan;  // "source -> destination", below the test's folder
     std::vector<Expected> findings;
     size_t installALength = 0;  // A's install folder padded to this many units, backslash included
+    const char* keyB = "Software\\NorvaneDemo\\ProductB";  // --installdir's key for B
 };
 void PrintTo(const DryRunCase& c, std::ostream* out) { *out << c.name; }
 
@@ -193,12 +226,12 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
     WString folderA = u"instA";
     if (c.installALength != 0) folderA += WString(c.installALength - temp.Path().size() - 6, u'd');
     temp.MakeFolder(folderA);
-    if (c.productAExe) temp.WriteFile(folderA + u"\\ProductA.exe", "old");
+    if (c.fileInA != nullptr) temp.WriteFile(folderA + u"\\" + Wide(c.fileInA), "old");
     std::vector<CheckServices::InstallDir> installDirs = {
         {u"Software\\NorvaneDemo\\ProductA", temp / folderA}};
     if (c.installB) {
         temp.MakeFolder(u"instB");
-        installDirs.push_back({u"Software\\NorvaneDemo\\ProductB", temp / u"instB"});
+        installDirs.push_back({Wide(c.keyB), temp / u"instB"});
     }
     const WString package = temp / u"pkg";
     CheckServices services(NativeSystem(), package, installDirs);
@@ -228,18 +261,28 @@ const std::string kPlanB = "pkg\\B\\ProductB.dll -> instB\\ProductB.dll";
 
 const DryRunCase kDryRuns[] = {
     // Both products installed; A's destination folder at the limit.
-    {"DestinationOf260Fails", "0", true, true, {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
+    {"DestinationOf260Fails", "0", "ProductA.exe", true, {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
      {N(4, "the section applies"), E(12, "the destination path is 261 characters long"),
       N(14, "the section applies")}, 245},
-    {"ApplyingAction2EndsTheReading", "2", true, true, kPlanA,
+    {"ApplyingAction2EndsTheReading", "2", "ProductA.exe", true, kPlanA,
      {N(4, "the section applies"),
       N(14, "not read, nor any section after it: the section at line 4 applies with action 2")}},
-    {"RequiredProductMissingStops", "0", true, false, {},
+    {"RequiredProductMissingStops", "0", "ProductA.exe", false, {},
      {N(4, "the section applies"), N(14, "no INSTALLDIR for \"Software\\NorvaneDemo\\ProductB\""),
       E(18, "the tool stops with the message \"Product B is not installed. The update cannot "
             "continue.\"")}},
-    {"FailingConditionSkipsTheSection", "0", false, true, {kPlanB},
+    {"FailingConditionSkipsTheSection", "0", nullptr, true, {kPlanB},
      {N(4, "its condition \"0,ProductA.exe\" fails in"), N(14, "the section applies")}},
+    {"MisspeltConditionNameNamesTheClosest", "0", "Product_A.exe", true, {kPlanB},
+     {N(4, "\"ProductA.exe\" is not there, the closest there: \"Product_A.exe\""),
+      N(14, "the section applies")}},
+    {"ConditionNameInOtherCase", "0", "productA.exe", true, {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
+     {N(4, "the section applies"), POSIX_ONLY(N(6, "only as")) N(14, "the section applies")}},
+    {"UnusedInstallDirPointsAtTheKey", "0", "ProductA.exe", true, {},
+     {N(4, "the section applies"), N(14, kNoInstallDir),
+      W(15, "--installdir \"Software\\NorvaneDemo\\ProduktB\" answers no section: the closest "
+            "registry key is this line's \"Software\\NorvaneDemo\\ProductB\""),
+      E(18, "the tool stops with the message")}, 0, "Software\\NorvaneDemo\\ProduktB"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, DemoDryRun, ::testing::ValuesIn(kDryRuns),

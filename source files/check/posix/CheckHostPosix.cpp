@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "check/CheckHost.h"
+#include "check/LineTraps.h"
 #include "platform/posix/PosixServices.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +48,57 @@ fs::path HostFilePath(const WString& hostPath) {
 
 std::optional<WString> ReadToolRegistry(RegistryRoot, const WString&, const WString&) {
     return std::nullopt;
+}
+
+bool HostHasRegistry() {
+    return false;
+}
+
+int ToolCodePage() {
+    return PosixSystem().AnsiCodePage();
+}
+
+std::vector<WString> NamesIn(const WString& windowsFolder) {
+    std::vector<WString> names;
+    std::error_code error;
+    for (fs::directory_iterator it(PosixSystem().HostPath(windowsFolder), error), end;
+         !error && it != end; it.increment(error)) {
+        names.push_back(WideFromUtf8(it->path().filename().string()));
+    }
+    return names;
+}
+
+// Each part of the path, from the first that does not exist as written, is looked for among its
+// folder's names without regard to case; the separators stay as the path has them.
+std::optional<WString> CaseVariant(const WString& windowsPath) {
+    std::error_code error;
+    if (fs::exists(PosixSystem().HostPath(windowsPath), error)) return std::nullopt;
+    WString found;
+    bool changed = false;
+    size_t start = 0;
+    while (start <= windowsPath.size()) {
+        size_t end = windowsPath.find_first_of(u"\\/", start);
+        if (end == WString::npos) end = windowsPath.size();
+        const WString part = windowsPath.substr(start, end - start);
+        const WString separator = windowsPath.substr(end, end < windowsPath.size() ? 1 : 0);
+        WString here = found + part;
+        const bool plain = part.empty() || part == u"." || part == u".." || start == 0;
+        if (!plain && !fs::exists(PosixSystem().HostPath(here), error)) {
+            bool matched = false;
+            for (const WString& name : NamesIn(found)) {
+                if (SameIgnoringCase(name, part)) {
+                    here = found + name;
+                    matched = changed = true;
+                    break;
+                }
+            }
+            if (!matched) return std::nullopt;
+        }
+        found = here + separator;
+        start = end + 1;
+    }
+    if (!changed) return std::nullopt;
+    return found;
 }
 
 void WriteText(std::FILE* stream, const WString& text) {

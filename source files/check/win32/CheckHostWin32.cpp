@@ -35,6 +35,29 @@ std::optional<WString> ReadToolRegistry(RegistryRoot root, const WString& subKey
     return ReadRegistryText(root, subKey, valueName, KEY_WOW64_32KEY);
 }
 
+bool HostHasRegistry() {
+    return true;
+}
+
+int ToolCodePage() {
+    return static_cast<int>(::GetACP());
+}
+
+std::vector<WString> NamesIn(const WString& windowsFolder) {
+    std::vector<WString> names;
+    std::error_code error;
+    for (fs::directory_iterator it(HostFilePath(windowsFolder), error), end; !error && it != end;
+         it.increment(error)) {
+        names.push_back(FromWide(it->path().filename().wstring().c_str()));
+    }
+    return names;
+}
+
+// Windows finds a file name whatever its letter case.
+std::optional<WString> CaseVariant(const WString&) {
+    return std::nullopt;
+}
+
 void WriteText(std::FILE* stream, const WString& text) {
     // A console shows UTF-16 as it is; a pipe or a file gets UTF-8.
     HANDLE handle = ::GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);

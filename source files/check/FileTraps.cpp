@@ -1,0 +1,166 @@
+#include "check/FileTraps.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "check/CheckHost.h"
+#include "check/LineTraps.h"
+#include "platform/SystemServices.h"
+#include "text/CTextLine.h"
+
+namespace {
+constexpr int kUtf8CodePage = 65001;
+constexpr size_t kShownUnits = 60;
+constexpr size_t kLostLinesShown = 3;
+
+// The bytes as UTF-8, or nullopt where they are no well-formed UTF-8 (overlong forms and
+// surrogates included).
+std::optional<WString> FromUtf8(const std::string& bytes) {
+    WString text;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int extra = lead < 0x80   ? 0
+                          : lead < 0xC2 ? -1
+                          : lead < 0xE0 ? 1
+                          : lead < 0xF0 ? 2
+                          : lead < 0xF5 ? 3
+                                        : -1;
+        if (extra < 0 || i + static_cast<size_t>(extra) >= bytes.size()) return std::nullopt;
+        uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return std::nullopt;
+            c = (c << 6) | (next & 0x3F);
+        }
+        const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (c < least[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return std::nullopt;
+        if (c >= 0x10000) {
+            text += static_cast<WChar>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<WChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<WChar>(c);
+        }
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return text;
+}
+
+class FileReader {
+public:
+    explicit FileReader(const std::string& bytes) : bytes_(bytes) {
+        loaded_ = text_.SetText(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    }
+
+    Findings Run() {
+        if (!Signatures()) return std::move(findings_);
+        Utf8WithoutSignature();
+        if (!loaded_) return std::move(findings_);
+        for (uint32_t index = 0; index < static_cast<uint32_t>(text_.LineCount()); ++index) {
+            const WString raw = text_.RawLine(index);
+            LoneCarriageReturns(index, raw);
+            Length(index, raw);
+        }
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
+        return std::move(findings_);
+    }
+
+private:
+    void Add(uint32_t line, WString text) {
+        findings_.push_back({line, Severity::Warning, std::move(text)});
+    }
+
+    uint32_t LineOfByte(size_t at) const {
+        const auto end = bytes_.begin() + static_cast<std::string::difference_type>(at);
+        return static_cast<uint32_t>(1 + std::count(bytes_.begin(), end, '\n'));
+    }
+
+    // False when the text is UTF-16, which nothing else can be said about.
+    bool Signatures() {
+        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            Add(1,
+                u"the file begins with a UTF-8 signature: the tool reads ANSI text in the "
+                u"machine's code page and takes the signature's bytes as characters of line 1");
+        }
+        if (bytes_.compare(0, 2, "\xFF\xFE") == 0 || bytes_.compare(0, 2, "\xFE\xFF") == 0) {
+            Add(1,
+                u"the file is UTF-16 (it begins with a UTF-16 signature): the tool reads ANSI "
+                u"text and ends it at the first NUL byte");
+            return false;
+        }
+        const size_t nul = bytes_.find('\0');
+        if (nul != std::string::npos) {
+            Add(LineOfByte(nul),
+                u"NUL byte: the tool's text ends here, and it reads nothing after it");
+        }
+        return true;
+    }
+
+    // Bytes beyond ASCII that all form UTF-8 sequences: an editor saved UTF-8 without saying so.
+    void Utf8WithoutSignature() {
+        const int codePage = ToolCodePage();
+        const size_t end = std::min(bytes_.size(), bytes_.find('\0'));
+        const std::string bytes = bytes_.substr(0, end);
+        const auto beyondAscii =
+            std::find_if(bytes.begin(), bytes.end(), [](char byte) { return (byte & 0x80) != 0; });
+        if (codePage == kUtf8CodePage || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ||
+            beyondAscii == bytes.end() || !FromUtf8(bytes)) {
+            return;
+        }
+        const size_t at = static_cast<size_t>(beyondAscii - bytes.begin());
+        const size_t start =
+            bytes.rfind('\n', at) == std::string::npos ? 0 : bytes.rfind('\n', at) + 1;
+        const uint32_t line = LineOfByte(at);
+        const WString meant =
+            WithoutLineEnd(*FromUtf8(bytes.substr(start, bytes.find('\n', at) - start)));
+        const WString read = loaded_ ? WithoutLineEnd(text_.RawLine(line - 1)) : WString();
+        Add(line, u"the file is UTF-8 without a signature: the tool reads ANSI text in code page " +
+                      Number(static_cast<uint64_t>(codePage)) + u", so " +
+                      Quoted(Abbreviated(meant, kShownUnits)) + u" reads as " +
+                      Quoted(Abbreviated(read, kShownUnits)) + u"; save the file in code page " +
+                      Number(static_cast<uint64_t>(codePage)));
+    }
+
+    void LoneCarriageReturns(uint32_t index, const WString& raw) {
+        const std::vector<WString> lost = PiecesAfterLoneCr(raw);
+        if (lost.empty()) return;
+        WString text =
+            u"lone carriage return (a CR without LF, as old Mac editors end lines): the tool ends "
+            u"lines only at LF and reads only this line's first item, so it ignores ";
+        for (size_t i = 0; i < lost.size() && i < kLostLinesShown; ++i) {
+            text += (i == 0 ? u"" : u", ") + Quoted(Abbreviated(lost[i], kShownUnits));
+        }
+        if (lost.size() > kLostLinesShown) {
+            text += u" and " + Number(lost.size() - kLostLinesShown) + u" more lines";
+        }
+        Add(index + 1, text);
+    }
+
+    // The tool keeps a line's first 1023 units: only a cut that changes the first item matters.
+    void Length(uint32_t index, const WString& raw) {
+        if (raw.size() < static_cast<size_t>(kLineUnits)) return;
+        const WString uncut = UncutFirstItem(raw);
+        WString kept;
+        if (text_.SetLine(index) && text_.NextItem() != nullptr) kept = text_.ItemText();
+        if (kept == uncut) return;
+        WString text = u"line is " + Number(WithoutLineEnd(raw).size()) +
+                       u" characters long and the tool reads only its first 1023: ";
+        if (uncut.compare(0, kept.size(), kept) == 0) {
+            text += u"the item it uses loses its end " +
+                    Quoted(Abbreviated(uncut.substr(kept.size()), kShownUnits));
+        } else {
+            text += u"the cut splits a \"//\", whose first \"/\" stays in the item";
+        }
+        Add(index + 1, text);
+    }
+
+    const std::string& bytes_;
+    CTextLine text_;
+    bool loaded_ = false;
+    Findings findings_;
+};
+}  // namespace
+
+Findings FileTraps(const std::string& bytes) {
+    return FileReader(bytes).Run();
+}
