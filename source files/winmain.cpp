@@ -60,12 +60,13 @@ void ShowUnwatchedBox(const WString& text, UINT flags) {
 
 // The command line asked for something the tool will not do: it says so (in the log too), and
 // ends before anything is read or copied.
-int RefuseCommandLine(RunContext& run, const WString& why) {
+bool RefuseCommandLine(RunContext& run, const WString& why) {
+    run.failure = kExitBadCommandLine;
     run.log.Write(u"the command line is refused: " + why);
     if (run.options.mode != RunMode::Quiet) {
         ShowUnwatchedBox(why + u"\r\n\r\n" + kRunOptionsHelp, MB_OK | MB_ICONERROR);
     }
-    return run.options.Unattended() ? static_cast<int>(kExitBadCommandLine) : 0;
+    return false;
 }
 
 WString ModuleText() {
@@ -74,8 +75,8 @@ WString ModuleText() {
     return FromWide(path);
 }
 
-// Reads the command line; the run goes on only when it returns nothing.
-std::optional<int> ReadCommandLine(RunContext& run) {
+// Reads the command line; false when the run ends here.
+bool ReadCommandLine(RunContext& run) {
     run.options = ReadRunOptions(CommandLineArguments());
     if (!run.options.logPath.empty()) {
         if (const uint32_t error = run.log.Open(run.options.logPath); error != 0) {
@@ -96,9 +97,9 @@ std::optional<int> ReadCommandLine(RunContext& run) {
         if (run.options.mode != RunMode::Quiet) {
             ShowUnwatchedBox(kRunOptionsHelp, MB_OK | MB_ICONINFORMATION);
         }
-        return 0;
+        return false;
     }
-    return std::nullopt;
+    return true;
 }
 
 struct ListFileBytes {
@@ -188,23 +189,21 @@ void RunQuiet(AppState& state) {
     }
     state.CopyList.clear();
 }
-}  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    LoadDllsFromSystemFolderOnly();
-    RunContext& run = CurrentRun();
-    if (std::optional<int> ended = ReadCommandLine(run)) return *ended;
+// The road of a run from its command line to its end; how it ended is noted in `run`.
+void Run(HINSTANCE instance, RunContext& run) {
+    if (!ReadCommandLine(run)) return;
 
     UniqueMutex mutex(::CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
     if (!mutex) {
         ReportError(kMutexFailedLine, kSource, u"Already running", kExitAlreadyRunning);
-        return static_cast<int>(run.ExitCode());
+        return;
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         // Another instance owns it; this one only closes its handle.
         ReportError(kAlreadyRunningLine, kSource, u"Already running. ERROR_ALREADY_EXISTS ",
                     kExitAlreadyRunning);
-        return static_cast<int>(run.ExitCode());
+        return;
     }
 
     AppState& state = g_appState;
@@ -217,29 +216,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ListFileBytes list = ReadListFile(state.rootFolder + u"Update.up");
     bool loaded = list.buffer && state.textObject->SetText(list.buffer.get(), list.size);
     list.buffer.reset();
-    if (!loaded) {
-        state.textObject->Clear();
-        ::ReleaseMutex(mutex.get());
-        mutex.reset();
-        delete state.textObject;
-        state.textObject = nullptr;
-        Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
-        run.log.Write(RunEndLine(state, run.ExitCode()));
-        return static_cast<int>(run.ExitCode());
-    }
-    run.log.Write(u"list read: " + state.rootFolder + u"Update.up");
-
-    // The document is for a person at the screen; an unattended run opens nothing.
-    if (!run.options.Unattended()) OpenLaunchDocument(state, *state.textObject);
-    if (run.options.mode == RunMode::Quiet) {
-        RunQuiet(state);
+    if (loaded) {
+        run.log.Write(u"list read: " + state.rootFolder + u"Update.up");
+        // The document is for a person at the screen; an unattended run opens nothing.
+        if (!run.options.Unattended()) OpenLaunchDocument(state, *state.textObject);
+        if (run.options.mode == RunMode::Quiet) {
+            RunQuiet(state);
+        } else {
+            RunDialogs(state);
+        }
     } else {
-        RunDialogs(state);
+        state.textObject->Clear();
     }
-    run.log.Write(RunEndLine(state, run.ExitCode()));
-
     delete state.textObject;
     state.textObject = nullptr;
     ::ReleaseMutex(mutex.get());
+    mutex.reset();
+    if (!loaded) Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    LoadDllsFromSystemFolderOnly();
+    RunContext& run = CurrentRun();
+    Run(instance, run);
+    run.log.Write(RunEndLine(g_appState, run.ExitCode()));
     return static_cast<int>(run.ExitCode());
 }

@@ -12,6 +12,7 @@ public:
     // Opens, or creates, the file to append to: 0, or the system's code.
     uint32_t Open(const WString& path);
     bool IsOpen() const { return file_ != nullptr; }
+    void Close() { file_.reset(); }
 
     // One line in UTF-8: the local time, then the text; line breaks within it read " | ".
     void Write(const WString& text);

@@ -125,6 +125,7 @@ public:
         const Listed* file;
     };
     std::vector<Entry> entries;  // in list order
+    std::wstring arguments;      // after the program's name on its command line, with a blank
 
     ToolCase(ScenarioRun& scenario, const std::wstring& caseFolder)
         : run(scenario), folder(caseFolder), root(caseFolder + L"package\\") {
@@ -215,6 +216,19 @@ public:
             return IsMainDialog(window) && IsWindowVisible(window);
         });
     }
+    // Until the tool has ended: whether any window of its own was visible at any time.
+    bool ShowsAWindowUntilItEnds() {
+        bool shown = false;
+        for (const ULONGLONG deadline = GetTickCount64() + kWaitMs;
+             !HasExited() && GetTickCount64() < deadline; Sleep(5)) {
+            for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                shown = shown || (owner == processId_ && IsWindowVisible(window));
+            }
+        }
+        return shown;
+    }
     std::vector<HWND> Dialogs() const {  // the tool's, shown or hidden
         std::vector<HWND> found;
         for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
@@ -270,9 +284,11 @@ public:
     // The tool ends with 0 (a crash gives the exception's code), having asked the shell to open
     // these documents (full paths, in order) and written this on the debugger output, which
     // arrives through the ANSI code page.
-    void ExpectEnd(const std::vector<std::wstring>& opened, const std::wstring& debugOutput = L"") {
+    void ExpectEnd(const std::vector<std::wstring>& opened, const std::wstring& debugOutput = L"",
+                   DWORD exitCode = 0) {
         WaitForSingleObject(thread_.get(), kWaitMs);
-        if (!HasExited() || *exitCode_ != 0) run.True("exit code", false, "expected 0; " + State());
+        if (!HasExited() || *exitCode_ != exitCode)
+            run.True("exit code", false, "expected " + std::to_string(exitCode) + "; " + State());
         run.Equal("debug output", Widen(Narrow(debugOutput, CP_ACP), CP_ACP), DebugOutput());
         std::wstring expected, actual;
         for (const auto& path : opened) expected += path + L"\n";
@@ -326,7 +342,7 @@ private:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        std::wstring commandLine = L"\"" + root + L"Norvane.exe\"";
+        std::wstring commandLine = L"\"" + root + L"Norvane.exe\"" + arguments;
         if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
                            DEBUG_ONLY_THIS_PROCESS, nullptr, folder.c_str(), &startup, &info)) {
             CloseHandle(info.hThread);

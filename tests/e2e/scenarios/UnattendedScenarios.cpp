@@ -1,0 +1,119 @@
+// Unattended runs as deployment engines start them: no click awaited, the outcome in the exit
+// code and in a log. (Which argument means what is the command line's unit table.)
+#include "harness/ToolCase.h"
+
+namespace {
+// The log's lines after their time stamps, one a line, as text.
+std::wstring LogLines(const std::wstring& path) {
+    const std::string bytes = ReadBytes(path).value_or("");
+    std::wstring lines;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        lines += Widen(bytes.substr(start + std::min<size_t>(25, end - start),
+                                    end - start - std::min<size_t>(25, end - start))) +
+                 L"\n";
+        start = end + 2;
+    }
+    return lines;
+}
+
+void ExpectLogHas(ScenarioRun& run, const std::wstring& log, const std::wstring& line) {
+    run.True("the log has " + Visible(line), log.find(line) != std::wstring::npos,
+             "the log is " + Visible(log));
+}
+}  // namespace
+
+E2E_SCENARIO(unattended_runs) {
+    struct Row {
+        const wchar_t* name;
+        std::wstring switches;
+        Keys keys;           // of the one product, a required one (action 1)
+        bool listed;         // whether the package has its Update.up
+        bool otherInstance;  // another instance holds the tool's mutex
+        DWORD exitCode;
+        std::vector<std::wstring> logLines;  // {install} stands for the product's folder
+    };
+    const Row rows[] = {
+        {L"quiet run copies with no window",
+         L" /quiet",
+         PerUser,
+         true,
+         false,
+         0,
+         {L"Update.up:2: the section applies: its files go to \"{install}\" (INSTALLDIR from "
+          L"HKEY_CURRENT_USER); action 1",
+          L"-> {install}one.dat: new, 1,000 bytes",
+          L"end: 2 of 2 files (2 new, 0 replaced, 0 unchanged), 1,200 of 1,200 bytes; "
+          L"Copy complete!; exit code 0"}},
+        {L"quiet run with the required product missing",
+         L" -QUIET",
+         NoKey,
+         true,
+         false,
+         1603,
+         {L"box not shown (unattended run): Not installed",
+          L"end: nothing copied; exit code 1603"}},
+        {L"quiet run with another instance running",
+         L" /quiet",
+         PerUser,
+         true,
+         true,
+         1618,
+         {L"box not shown (unattended run) \"error\": Already running. ERROR_ALREADY_EXISTS",
+          L"end: nothing copied; exit code 1618"}},
+        {L"an unknown switch refused before the list is read",
+         L" /quiet /quite",
+         PerUser,
+         false,
+         false,
+         87,
+         {L"the command line is refused: The command line cannot be read at \"/quite\": This "
+          L"argument is not known.",
+          L"end: nothing copied; exit code 87"}},
+        {L"passive run completes by itself",
+         L" /passive",
+         PerMachine,
+         true,
+         false,
+         0,
+         {L"Copy complete!; exit code 0"}},
+    };
+    for (const Row& row : rows) {
+        Case(run, row.name, [&](ToolCase& tool) {
+            const Product product{
+                L"A", row.keys, {{L"one.dat", 1000}, {L"two.dat", 200}}, L"1", L"Not installed"};
+            tool.WritePackage({product});
+            if (!row.listed) DeleteFileW((tool.root + L"Update.up").c_str());
+            const std::wstring log = tool.folder + L"logs with spaces\\run.log";
+            MakeFolders(FolderOf(log));
+            tool.arguments = row.switches + L" /log \"" + log + L"\"";
+            UniqueHandle other;
+            if (row.otherInstance) other.reset(CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
+            tool.Start();
+            const bool passive = row.switches == L" /passive";
+            const bool shown = tool.ShowsAWindowUntilItEnds();
+            run.True("a window of the tool shown", shown == passive,
+                     passive ? "the progress never showed" : "a window showed");
+            const std::wstring debug =
+                row.otherInstance ? ErrorReport(28, L"source files\\winmain",
+                                                L"Already running. ERROR_ALREADY_EXISTS \n")
+                                  : L"";
+            tool.ExpectEnd({}, debug, row.exitCode);
+            const std::wstring lines = LogLines(log);
+            ExpectLogHas(run, lines, L"==== Norvane ");
+            for (std::wstring line : row.logLines) {
+                const size_t at = line.find(L"{install}");
+                if (at != std::wstring::npos) line.replace(at, 9, tool.Install(product));
+                const size_t again = line.find(L"{install}");
+                if (again != std::wstring::npos) line.replace(again, 9, tool.Install(product));
+                ExpectLogHas(run, lines, line);
+            }
+            const bool copied = row.exitCode == 0;
+            for (const ToolCase::Entry& entry : tool.entries) {
+                run.True(Narrow(tool.Destination(entry)), Exists(tool.Destination(entry)) == copied,
+                         copied ? "not copied" : "copied although the run failed");
+            }
+        });
+    }
+}
