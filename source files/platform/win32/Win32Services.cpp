@@ -46,11 +46,13 @@ OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
         return result;
     }
     result.opened = true;
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (::GetFileInformationByHandle(file.get(), &information)) {
-        result.size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) |
-                      information.nFileSizeLow;
-        result.attributes = information.dwFileAttributes;
+    // Two questions that the system answers from the open file alone (a whole file information
+    // would also ask for the volume's serial number, which costs much more).
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size)) result.size = static_cast<uint64_t>(size.QuadPart);
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
+        result.attributes = tag.FileAttributes;
     }
     return result;
 }
