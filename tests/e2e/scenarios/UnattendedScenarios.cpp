@@ -28,11 +28,12 @@ E2E_SCENARIO(unattended_runs) {
     struct Row {
         const wchar_t* name;
         std::wstring switches;
-        Keys keys;           // of the one product, a required one (action 1)
+        Keys keys;           // of the one product
         bool listed;         // whether the package has its Update.up
         bool otherInstance;  // another instance holds the tool's mutex
         DWORD exitCode;
         std::vector<std::wstring> logLines;  // {install} stands for the product's folder
+        const wchar_t* action = L"1";
     };
     const Row rows[] = {
         {L"quiet run copies with no window",
@@ -54,6 +55,10 @@ E2E_SCENARIO(unattended_runs) {
          1603,
          {L"box not shown (unattended run): Not installed",
           L"end: nothing copied; exit code 1603"}},
+        {L"quiet run where no section applies", L" /quiet", NoKey, true, false, 1605,
+         {L"box not shown (unattended run): There is no file to copy.",
+          L"end: nothing copied; exit code 1605"},
+         L"0"},
         {L"quiet run with another instance running",
          L" /quiet",
          PerUser,
@@ -82,7 +87,7 @@ E2E_SCENARIO(unattended_runs) {
     for (const Row& row : rows) {
         Case(run, row.name, [&](ToolCase& tool) {
             const Product product{
-                L"A", row.keys, {{L"one.dat", 1000}, {L"two.dat", 200}}, L"1", L"Not installed"};
+                L"A", row.keys, {{L"one.dat", 1000}, {L"two.dat", 200}}, row.action, L"Not installed"};
             tool.WritePackage({product});
             if (!row.listed) DeleteFileW((tool.root + L"Update.up").c_str());
             const std::wstring log = tool.folder + L"logs with spaces\\run.log";
