@@ -29,11 +29,6 @@ WString FolderOf(const WString& path) {
     return WString(buffer.data());
 }
 
-WString WithBackslash(WString folder) {
-    if (folder.empty() || folder.back() != u'\\') folder += u'\\';
-    return folder;
-}
-
 // Where a failure had to leave a file beside its empty destination, the box says where it is.
 WString CopyFailedText(const CopyOutcome& outcome) {
     if (outcome.keptAs.empty()) return u"Copy failed.";
@@ -71,7 +66,8 @@ public:
                 return false;
             }
             madeFolder_ = folder;
-            const WString path = WithBackslash(folder);
+            WString path = folder;
+            AddBackslash(path);
             destinationFolder_.Enter(path, destinations_, swept_.insert(path).second);
         }
         const WString name = destination.substr(destinationFolder_.Path().size());

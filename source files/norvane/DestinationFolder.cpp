@@ -23,11 +23,15 @@ void DestinationFolder::Enter(const WString& folder, const RunDestinations& dest
     files_.clear();
     if (auto listing = System().ListFolder(folder)) {
         for (FileFacts& facts : *listing) {
-            WString key = System().FoldCase(facts.name);
-            files_.emplace(std::move(key), std::move(facts));
+            Remember(std::move(facts));
         }
     }
     if (sweep) Sweep(destinations);
+}
+
+void DestinationFolder::Remember(FileFacts facts) {
+    WString key = System().FoldCase(facts.name);
+    files_.emplace(std::move(key), std::move(facts));
 }
 
 const FileFacts* DestinationFolder::Find(const WString& name) const {
@@ -74,7 +78,6 @@ void DestinationFolder::Sweep(const RunDestinations& destinations) {
     }
     for (const WString& key : gone) files_.erase(key);
     for (FileFacts& facts : restored) {
-        WString key = System().FoldCase(facts.name);
-        files_.emplace(std::move(key), std::move(facts));
+        Remember(std::move(facts));
     }
 }

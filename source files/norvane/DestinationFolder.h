@@ -45,6 +45,7 @@ public:
 
 private:
     void Sweep(const RunDestinations& destinations);
+    void Remember(FileFacts facts);  // under its name in one letter case
 
     WString folder_;
     std::unordered_map<WString, FileFacts> files_;  // by the name in one letter case

@@ -34,10 +34,8 @@ timespec TimeOf(uint64_t ticks) {
 }
 
 FileFacts FactsOf(const struct stat& info, WString name = WString()) {
-    uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeNormal;
-    if (!S_ISDIR(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
-        attributes = kFileAttributeReadOnly;
-    return {std::move(name), attributes, static_cast<uint64_t>(info.st_size), Ticks(info.st_mtim)};
+    return {std::move(name), AttributesOf(info), static_cast<uint64_t>(info.st_size),
+            Ticks(info.st_mtim)};
 }
 
 class PosixFile : public SystemFile {
@@ -67,10 +65,8 @@ public:
     uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) override {
         struct stat info {};
         if (::fstat(fd_, &info) != 0) return Errno();
-        if (attributes != 0) {
-            const mode_t mode = (attributes & kFileAttributeReadOnly) ? info.st_mode & ~0222
-                                                                      : info.st_mode | S_IWUSR;
-            if (::fchmod(fd_, mode) != 0) return Errno();
+        if (attributes != 0 && ::fchmod(fd_, ModeWithAttributes(info.st_mode, attributes)) != 0) {
+            return Errno();
         }
         if (lastWriteTime != 0) {
             const timespec times[2] = {{0, UTIME_OMIT}, TimeOf(lastWriteTime)};

@@ -27,6 +27,15 @@ uint32_t WindowsErrorOf(int error) {
     }
 }
 
+uint32_t AttributesOf(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) return kFileAttributeDirectory;
+    return (info.st_mode & S_IWUSR) ? kFileAttributeNormal : kFileAttributeReadOnly;
+}
+
+mode_t ModeWithAttributes(mode_t mode, uint32_t attributes) {
+    return (attributes & kFileAttributeReadOnly) ? (mode & ~0222) : (mode | S_IWUSR);
+}
+
 void PosixServices::MapDrive(char letter, const std::string& hostFolder) {
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     drives_[letter] = hostFolder;
@@ -57,16 +66,14 @@ uint32_t PosixServices::GetAttributes(const WString& path) {
         Fail();
         return kInvalidFileAttributes;
     }
-    if (S_ISDIR(info.st_mode)) return 0x10;
-    return (info.st_mode & S_IWUSR) ? kFileAttributeNormal : 0x1;
+    return AttributesOf(info);
 }
 
 bool PosixServices::SetAttributes(const WString& path, uint32_t attributes) {
     struct stat info {};
     std::string host = HostPath(path);
     if (::stat(host.c_str(), &info) != 0) return Fail();
-    mode_t mode = (attributes & 0x1) ? (info.st_mode & ~0222) : (info.st_mode | S_IWUSR);
-    return ::chmod(host.c_str(), mode) == 0 || Fail();
+    return ::chmod(host.c_str(), ModeWithAttributes(info.st_mode, attributes)) == 0 || Fail();
 }
 
 bool PosixServices::IsDirectory(const WString& path) {
@@ -95,7 +102,7 @@ OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
     }
     result.opened = true;
     result.size = static_cast<uint64_t>(info.st_size);
-    result.attributes = (info.st_mode & S_IWUSR) ? kFileAttributeNormal : kFileAttributeReadOnly;
+    result.attributes = AttributesOf(info);
     ::close(fd);
     return result;
 }

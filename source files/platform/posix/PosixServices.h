@@ -2,6 +2,8 @@
 // The services for native builds, so the plain logic runs and is tested on Linux. Windows-form
 // paths map to host paths: a drive letter stands for a host folder that the caller assigns
 // (MapDrive), backslashes become slashes. The registry is a stand-in that tests fill.
+#include <sys/stat.h>
+
 #include <map>
 #include <string>
 #include <tuple>
@@ -82,6 +84,11 @@ private:
 
 // The system's error code for an errno value, as Windows would answer the same failure.
 uint32_t WindowsErrorOf(int error);
+
+// A file's attributes as this machine keeps them: a folder, read-only without the owner's write
+// permission, else normal; and the mode that gives a file these attributes.
+uint32_t AttributesOf(const struct stat& info);
+mode_t ModeWithAttributes(mode_t mode, uint32_t attributes);
 
 
 // The process's native services, as their concrete type, for tests that fill the stand-ins.
