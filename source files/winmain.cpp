@@ -17,8 +17,9 @@
 #include "framework/Diagnostics.h"
 #include "norvane/BuildCopyList.h"
 #include "norvane/CNorvaneDlg.h"
-#include "norvane/CopyThreadProc.h"
+#include "norvane/CopyRun.h"
 #include "norvane/LaunchLine.h"
+#include "norvane/QuietRunEvents.h"
 #include "norvane/RunLogLines.h"
 #include "paths/PathServices.h"
 #include "platform/win32/UniqueResource.h"
@@ -31,6 +32,7 @@ namespace {
 const WString kSource = u"source files\\winmain";
 constexpr int kMutexFailedLine = 23;
 constexpr int kAlreadyRunningLine = 28;
+constexpr int kDialogFailedLine = 226;
 // A box shown before the run (the switches, a refused command line) closes by itself after
 // this long, so that a mistyped switch never leaves a run that nobody watches waiting.
 constexpr UINT kUnwatchedBoxMs = 60000;
@@ -169,8 +171,15 @@ void RunDialogs(AppState& state) {
     state.waitDialogObject = wait;
 
     auto* main = new CNorvaneDlg(&state);
-    ::DialogBoxParamW(static_cast<HINSTANCE>(state.instance), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
-                      BaseWndProc, reinterpret_cast<LPARAM>(main));
+    const INT_PTR shown =
+        ::DialogBoxParamW(static_cast<HINSTANCE>(state.instance), MAKEINTRESOURCEW(IDD_MAIN),
+                          nullptr, BaseWndProc, reinterpret_cast<LPARAM>(main));
+    if (shown == -1) {
+        // No dialog, so no preparation and no copy: a failure, never a silent success.
+        const DWORD error = ::GetLastError();
+        ReportSystemErrorCode(kDialogFailedLine, kSource, u"Could not show the main dialog.",
+                              error);
+    }
     // The worker reads the copy list and the shared record until it ends: let it finish
     // before anything it reads is torn down.
     main->WaitForWorker();
@@ -185,7 +194,8 @@ void RunDialogs(AppState& state) {
 // The same preparation and the same worker as the dialogs', with no window at all.
 void RunQuiet(AppState& state) {
     if (BuildCopyList(state, *state.textObject, nullptr)) {
-        CopyThreadProc(&state);
+        QuietRunEvents events;
+        CopyRun(state, events).Run();
     }
     state.CopyList.clear();
 }

@@ -38,8 +38,10 @@ struct AppState {
     WChar pathSlots[kPathSlotCount][kPathUnits] = {};
     // The one value that both threads touch during a run, behind its own lock.
     CopyDisplay display;
-    // How each entry's copy ended, in list order; written by the worker, read after the run.
+    // How each entry's copy ended, in list order, once the run is complete; written by the
+    // worker, read after the run.
     std::vector<CopyOutcome> outcomes;
+    RunSummary summary;
 };
 
 // The process's record; its clean-up runs at process exit.

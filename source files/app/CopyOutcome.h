@@ -10,13 +10,19 @@ enum class CopyResult {
     Replaced,   // an existing destination was replaced by a complete copy
     Unchanged,  // the destination already held the source's bytes and was left in place
     Failed,     // the system refused a step: `error` says why
+    AtRestart,  // held by a program: the system puts the copy in place at the next restart
 };
 
 struct CopyOutcome {
     CopyResult result = CopyResult::Failed;
     uint32_t error = 0;  // the system's code of the failed step
-    // A file that a failure had to leave beside an empty destination, because the system refused
-    // every way back: the old file, or where the system had already removed that, the new copy.
-    // Empty when the destination holds the old file, as after every other failure.
-    WString keptAs;
+};
+
+// How a copy run ended, for its log's last line.
+struct RunSummary {
+    bool ran = false;         // the copy began (the preparation succeeded)
+    bool complete = false;    // every file in place, some perhaps at the next restart
+    bool cancelled = false;   // the user chose Cancel when files were in use
+    size_t stoppedAt = 0;     // the entry (from 1) at which the run stopped
+    size_t notPutBack = 0;    // files the undo could not take back
 };

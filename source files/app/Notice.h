@@ -16,6 +16,8 @@ constexpr uint32_t kExitBadCommandLine = 87;
 constexpr uint32_t kExitFailure = 1603;
 constexpr uint32_t kExitNothingToCopy = 1605;
 constexpr uint32_t kExitAlreadyRunning = 1618;
+// Every file in place, some of them only when Windows restarts.
+constexpr uint32_t kExitRestartNeeded = 3010;
 
 struct RunContext {
     RunOptions options;

@@ -34,8 +34,12 @@ bool CheckServices::IsDirectory(const WString& path) {
     return variant && base_.IsDirectory(*variant);
 }
 
-bool CheckServices::MakeDirectory(const WString&) {
-    return false;
+uint32_t CheckServices::MakeDirectory(const WString&) {
+    return kErrorAccessDenied;
+}
+
+uint32_t CheckServices::RemoveFolder(const WString&) {
+    return kErrorAccessDenied;
 }
 
 uint32_t CheckServices::OpenFile(const WString& path, FileAccess access,
@@ -61,6 +65,10 @@ uint32_t CheckServices::RemoveFile(const WString&) {
 }
 
 void CheckServices::RemoveAtRestart(const WString&) {}
+
+uint32_t CheckServices::ReplaceAtRestart(const WString&, const WString&) {
+    return kErrorAccessDenied;
+}
 
 uint32_t CheckServices::OpenForAppend(const WString&, std::unique_ptr<SystemFile>&) {
     return kErrorAccessDenied;

@@ -54,7 +54,8 @@ public:
     bool IsDirectory(const WString& path) override;
     // Nothing is ever written: a dry run leaves the machine as it found it.
     bool SetAttributes(const WString& path, uint32_t attributes) override;
-    bool MakeDirectory(const WString& path) override;
+    uint32_t MakeDirectory(const WString& path) override;
+    uint32_t RemoveFolder(const WString& path) override;
     uint32_t OpenFile(const WString& path, FileAccess access,
                       std::unique_ptr<SystemFile>& file) override;
     uint32_t CopyToNewFile(const WString& source, const WString& target,
@@ -64,6 +65,7 @@ public:
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
     void RemoveAtRestart(const WString& path) override;
+    uint32_t ReplaceAtRestart(const WString& from, const WString& to) override;
     uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
 
     OpenForReadResult ProbeOpenForRead(const WString& path) override;

@@ -56,27 +56,42 @@ public:
                 }
                 continue;
             }
-            notes.push_back({section.headerLine, Severity::Note, Describe(section, **found)});
+            notes.push_back({section.headerLine, Severity::Note,
+                             Describe(section, **found) + Refusals(section.keyLine)});
         }
         return notes;
     }
 
 private:
     // The lookup that decided the section, when the tool read its registry line: the first
-    // one that found a value, else the last one made.
+    // one that found a usable value, else the last one made.
     std::optional<const CheckServices::Lookup*> FoundLookup(uint32_t keyLine) const {
         const CheckServices::Lookup* last = nullptr;
         for (const auto& lookup : lookups_) {
             if (lookup.line != keyLine || keyLine == 0) continue;
-            if (lookup.value) return &lookup;
+            if (lookup.value && InstallDirRefusal(*lookup.value).empty()) return &lookup;
             last = &lookup;
         }
         if (last == nullptr) return std::nullopt;
         return last;
     }
 
+    // The values of the line's lookups that the tool takes as missing, and why.
+    WString Refusals(uint32_t keyLine) const {
+        WString text;
+        for (const auto& lookup : lookups_) {
+            if (lookup.line != keyLine || keyLine == 0 || !lookup.value) continue;
+            const WString why = InstallDirRefusal(*lookup.value);
+            if (why.empty()) break;
+            text += u"; INSTALLDIR " +
+                    (lookup.fromCommandLine ? WString(u"from --installdir") : u"under " + RootName(lookup.root)) +
+                    u" " + why + u": taken as missing";
+        }
+        return text;
+    }
+
     WString Describe(const SectionOutline& section, const CheckServices::Lookup& lookup) {
-        if (!lookup.value) {
+        if (!lookup.value || !InstallDirRefusal(*lookup.value).empty()) {
             if (!HostHasRegistry()) {
                 return SectionNoInstallDirText(
                     section.key, u": this system has no registry, so only --installdir answers");

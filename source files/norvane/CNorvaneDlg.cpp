@@ -79,6 +79,10 @@ void CNorvaneDlg::OnInitDialog() noexcept {
 }
 
 void CNorvaneDlg::OnStart() noexcept {
+    // One run: a second Start (a message from another program) while it runs, or after it,
+    // does nothing.
+    if (started_) return;
+    started_ = true;
     HWND dialog = static_cast<HWND>(jobState->mainDialog);
     ::EnableWindow(::GetDlgItem(dialog, IDC_START), FALSE);
     ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), FALSE);
@@ -92,9 +96,10 @@ void CNorvaneDlg::OnStart() noexcept {
         // Taken before anything else can set the thread's last error.
         const DWORD error = ::GetLastError();
         ::KillTimer(dialog, kCopyDisplayTimer);
-        // Without a worker nothing would ever enable Exit again: say why and let the user out.
+        // Without a worker nothing would ever end the run: say why, and end it here (a passive
+        // run then ends by itself, with its failure).
         ReportSystemErrorCode(kThreadFailedLine, kSource, u"Could not start the copy.", error);
-        ::EnableWindow(::GetDlgItem(dialog, IDC_EXIT), TRUE);
+        OnRunEnded(false);
     }
 }
 

@@ -34,4 +34,5 @@ private:
     void OnRunEnded(bool complete) noexcept;
 
     CopyDisplay::View shown_;  // what the dialog shows of the running copy
+    bool started_ = false;     // Start has been taken
 };

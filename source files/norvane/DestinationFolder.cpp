@@ -1,8 +1,19 @@
 #include "norvane/DestinationFolder.h"
 
+#include "app/Notice.h"
+
 namespace {
 constexpr int kMostSideNameAttempts = 100;
+
+void Log(const WString& line) {
+    if (CurrentRun().log.IsOpen()) CurrentRun().log.Write(line);
 }
+
+// Held by a program in a way that keeps it from being replaced now.
+bool IsHoldCode(uint32_t code) {
+    return code == kErrorSharingViolation || code == kErrorLockViolation;
+}
+}  // namespace
 
 WString RunDestinations::Key(const WString& path) const {
     return System().FoldCase(System().FullPath(path).value_or(path));
@@ -17,21 +28,26 @@ bool RunDestinations::Contains(const WString& path) const {
 }
 
 void DestinationFolder::Enter(const WString& folder, const RunDestinations& destinations,
-                              bool sweep) {
+                              const std::vector<WString>& listed) {
     folder_ = folder;
     destinations_ = &destinations;
     files_.clear();
+    waiting_.clear();
     if (auto listing = System().ListFolder(folder)) {
         for (FileFacts& facts : *listing) {
             Remember(std::move(facts));
         }
     }
-    if (sweep) Sweep(destinations);
+    Sweep(destinations, listed);
 }
 
 void DestinationFolder::Remember(FileFacts facts) {
     WString key = System().FoldCase(facts.name);
-    files_.emplace(std::move(key), std::move(facts));
+    files_.insert_or_assign(std::move(key), std::move(facts));
+}
+
+void DestinationFolder::Remember(const WString& name, uint32_t attributes) {
+    Remember(FileFacts{name, attributes, 0, 0});
 }
 
 const FileFacts* DestinationFolder::Find(const WString& name) const {
@@ -48,7 +64,35 @@ std::optional<WString> DestinationFolder::FreeSideName(const WString& fileName, 
     return std::nullopt;
 }
 
-void DestinationFolder::Sweep(const RunDestinations& destinations) {
+std::vector<WString> DestinationFolder::WaitingCopies(const WString& name) const {
+    auto found = waiting_.find(System().FoldCase(name));
+    return found != waiting_.end() ? found->second : std::vector<WString>();
+}
+
+// Whose a side file is: a name the run lists in this folder that the side file's name was made
+// from, else the name it carries, unless that may have been cut.
+std::optional<WString> DestinationFolder::OwnerOf(const SideNameParts& side,
+                                                  const std::vector<WString>& listed) const {
+    const WString owner = System().FoldCase(side.owner);
+    std::optional<WString> found;
+    for (const WString& name : listed) {
+        const WString folded = System().FoldCase(name);
+        const bool match = side.cut ? folded.compare(0, owner.size(), owner) == 0 : folded == owner;
+        if (!match) continue;
+        if (found && System().FoldCase(*found) != folded) return std::nullopt;  // which of them?
+        found = name;
+    }
+    if (found || side.cut) return found;
+    return side.owner.empty() ? std::nullopt : std::optional<WString>(side.owner);
+}
+
+bool DestinationFolder::Held(const WString& name) const {
+    std::unique_ptr<SystemFile> file;
+    return IsHoldCode(System().OpenFile(folder_ + name, FileAccess::Replace, file));
+}
+
+void DestinationFolder::Sweep(const RunDestinations& destinations,
+                              const std::vector<WString>& listed) {
     std::vector<WString> gone;
     std::vector<FileFacts> restored;
     for (auto& [key, facts] : files_) {
@@ -57,24 +101,34 @@ void DestinationFolder::Sweep(const RunDestinations& destinations) {
             destinations.Contains(folder_ + facts.name)) {
             continue;
         }
+        const std::optional<WString> owner = OwnerOf(*side, listed);
+        if (!owner) continue;  // whose it is cannot be told: it stays
         const WString path = SidePath(folder_, facts.name);
-        if (side->kind == SideKind::Old) {
-            if (side->owner.empty()) continue;  // whose it is cannot be told: it stays
-            const WString ownerKey = System().FoldCase(side->owner);
-            if (files_.count(ownerKey) == 0) {
-                // The replacement stopped between its two renames: the old file goes back.
-                if (System().MoveToNewName(path, folder_ + side->owner) == 0) {
-                    gone.push_back(key);
-                    restored.push_back(facts);
-                    restored.back().name = side->owner;
-                }
-                continue;
+        const bool ownerThere = files_.count(System().FoldCase(*owner)) != 0;
+        if (side->kind == SideKind::Old && !ownerThere) {
+            // The replacement stopped between its two renames: the old file goes back.
+            if (System().MoveToNewName(path, folder_ + *owner) == 0) {
+                Log(u"leftover put back: " + path + u" -> " + folder_ + *owner);
+                gone.push_back(key);
+                restored.push_back(facts);
+                restored.back().name = *owner;
             }
+            continue;
+        }
+        if (side->kind == SideKind::New && ownerThere && Held(*owner)) {
+            // The copy the system puts in place of its held destination at the next restart.
+            Log(u"leftover kept: " + path + u" (" + folder_ + *owner +
+                u" is in use; the copy waits for the restart)");
+            waiting_[System().FoldCase(*owner)].push_back(path);
+            continue;
         }
         if ((facts.attributes & kFileAttributeReadOnly) != 0) {
             System().SetAttributes(path, kFileAttributeNormal);
         }
-        if (System().RemoveFile(path) == 0) gone.push_back(key);
+        if (System().RemoveFile(path) == 0) {
+            Log(u"leftover removed: " + path);
+            gone.push_back(key);
+        }
     }
     for (const WString& key : gone) files_.erase(key);
     for (FileFacts& facts : restored) {

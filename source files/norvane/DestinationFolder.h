@@ -1,17 +1,20 @@
 #pragma once
-// A destination folder as the copy finds it. Its listing is read once when the copy comes to
-// the folder, so that what lies at each destination (nothing, or a file with its size, time and
-// attributes) is known without asking the system file by file: a question about a missing name
-// costs a scan of the folder. The listing may age while the copy runs; every step still takes
-// the system's answer over it.
+// A destination folder as the copy finds it. Its listing is read once, when the run first comes
+// to the folder, so that what lies at each destination (nothing, or a file with its size, time
+// and attributes) is known without asking the system file by file: a question about a missing
+// name costs a scan of the folder. The listing may age while the copy runs; every step still
+// takes the system's answer over it.
 //
-// The first time in a run, the folder is also cleared of the side files that an interrupted
-// earlier run left (see SideFiles.h): a new copy that never took its place is removed (it is a
-// copy of a package's file, so nothing is lost); an old file that was moved aside is removed
-// when its destination holds the replacement, and put back when the destination is missing. A
-// side file's name that the run itself lists is a file like any other and is left alone.
+// On entering, the folder is cleared of the side files that an interrupted earlier run left (see
+// SideFiles.h): a new copy that never took its place is removed (it is a copy of a package's
+// file, so nothing is lost), unless its destination is still held by a program: then it is the
+// copy that the system puts in place at the next restart, and it stays. An old file that was
+// moved aside is removed when its destination holds the replacement, and put back when the
+// destination is missing. A side file's name that the run itself lists is a file like any other
+// and is left alone, and so is a side file whose owner cannot be told for certain.
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "norvane/SideFiles.h"
 #include "platform/SystemServices.h"
@@ -21,16 +24,19 @@ class RunDestinations {
 public:
     void Add(const WString& destination);
     bool Contains(const WString& path) const;
+    // The form in which two paths of one file compare equal.
+    WString Key(const WString& path) const;
 
 private:
-    WString Key(const WString& path) const;
     std::unordered_set<WString> paths_;
 };
 
 class DestinationFolder {
 public:
-    // Reads the listing of `folder` (ending in a backslash); clears leftovers when `sweep`.
-    void Enter(const WString& folder, const RunDestinations& destinations, bool sweep);
+    // Reads the listing of `folder` (ending in a backslash) and clears what an interrupted run
+    // left; `listed` are the names the run copies into this folder.
+    void Enter(const WString& folder, const RunDestinations& destinations,
+               const std::vector<WString>& listed);
 
     // What the listing holds under `name`, letter case aside; null when the name was not there
     // (or the folder could not be listed).
@@ -41,13 +47,24 @@ public:
     // hundred taken ones.
     std::optional<WString> FreeSideName(const WString& fileName, SideKind kind, int& attempt) const;
 
+    // A file the run has made here (a side file), so that no later side file takes its name.
+    void Remember(const WString& name, uint32_t attributes = kFileAttributeNormal);
+
+    // The copies that an earlier run left beside `name` for the system to put in place at the
+    // next restart: a run that settles `name` now removes them.
+    std::vector<WString> WaitingCopies(const WString& name) const;
+
     const WString& Path() const { return folder_; }
 
 private:
-    void Sweep(const RunDestinations& destinations);
+    void Sweep(const RunDestinations& destinations, const std::vector<WString>& listed);
+    std::optional<WString> OwnerOf(const SideNameParts& side,
+                                   const std::vector<WString>& listed) const;
+    bool Held(const WString& name) const;
     void Remember(FileFacts facts);  // under its name in one letter case
 
     WString folder_;
     std::unordered_map<WString, FileFacts> files_;  // by the name in one letter case
+    std::unordered_map<WString, std::vector<WString>> waiting_;  // by the owner in one case
     const RunDestinations* destinations_ = nullptr;
 };

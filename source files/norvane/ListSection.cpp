@@ -21,22 +21,40 @@ WString ReadParameterLine(CTextLine& text) {
     return WString(text.ItemText());
 }
 
-// Per user first, then per machine: where the value was found, if anywhere.
-std::optional<RegistryRoot> LookUpInstallDir(AppState& state, const WString& key) {
+const WChar* RootName(RegistryRoot root) {
+    return root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER" : u"HKEY_LOCAL_MACHINE";
+}
+
+struct InstallDirLookup {
+    std::optional<RegistryRoot> root;  // where the value was found, if anywhere
+    WString refusals;                  // values that were there but name no folder, and why
+};
+
+// Per user first, then per machine.
+InstallDirLookup LookUpInstallDir(AppState& state, const WString& key) {
+    InstallDirLookup lookup;
     for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
-        if (ResolveInstallDir(state, key, root)) return root;
+        WString refusal;
+        if (ResolveInstallDir(state, key, root, &refusal)) {
+            lookup.root = root;
+            break;
+        }
+        if (!refusal.empty()) {
+            lookup.refusals += WString(u"; INSTALLDIR under ") + RootName(root) + u" " + refusal +
+                               u": taken as missing";
+        }
     }
-    return std::nullopt;
+    return lookup;
 }
 
 // What became of the section, in the log of a run that keeps one.
-void LogSection(uint32_t headerLine, const WString& key, std::optional<RegistryRoot> root,
+void LogSection(uint32_t headerLine, const WString& key, const InstallDirLookup& lookup,
                 const SectionState& section, const WString& condition) {
     RunLog& log = CurrentRun().log;
     if (!log.IsOpen()) return;
     WString what;
-    const WString from = root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER"
-                                                           : u"HKEY_LOCAL_MACHINE";
+    const std::optional<RegistryRoot> root = lookup.root;
+    const WString from = RootName(root.value_or(RegistryRoot::LocalMachine));
     if (!root) {
         what = SectionNoInstallDirText(key, u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE");
     } else if (!section.applies) {
@@ -44,8 +62,8 @@ void LogSection(uint32_t headerLine, const WString& key, std::optional<RegistryR
     } else {
         what = SectionAppliesText(section.destFolder, from);
     }
-    log.Write(u"Update.up:" + DecimalText(headerLine) + u": " + what + u"; action " +
-              DecimalText(section.action));
+    log.Write(u"Update.up:" + DecimalText(headerLine) + u": " + what + lookup.refusals +
+              u"; action " + DecimalText(section.action));
 }
 }  // namespace
 
@@ -54,8 +72,8 @@ SectionOutcome ReadSection(AppState& state, CTextLine& text, SectionState& secti
 
     const uint32_t headerLine = text.LineIndex() + 1;
     const WString key = ReadParameterLine(text);
-    const std::optional<RegistryRoot> root = LookUpInstallDir(state, key);
-    section.applies = root.has_value();
+    const InstallDirLookup lookup = LookUpInstallDir(state, key);
+    section.applies = lookup.root.has_value();
     if (section.applies) section.destFolder = WString(ComposePath(state, 0));
 
     const WString condition = ReadParameterLine(text);
@@ -63,7 +81,7 @@ SectionOutcome ReadSection(AppState& state, CTextLine& text, SectionState& secti
 
     // Compared as the 8-bit value the list's action has always been kept in, so 257 acts as 1.
     section.action = static_cast<uint8_t>(ReadDecimal(ReadParameterLine(text)));
-    LogSection(headerLine, key, root, section, condition);
+    LogSection(headerLine, key, lookup, section, condition);
 
     const WString message = ReadParameterLine(text);
     if (section.action == kActionStopUnlessApplies && !section.applies) {

@@ -9,6 +9,7 @@ const WChar* ResultName(CopyResult result) {
         case CopyResult::New: return u"new";
         case CopyResult::Replaced: return u"replaced";
         case CopyResult::Unchanged: return u"unchanged";
+        case CopyResult::AtRestart: return u"replaced at the next restart";
         case CopyResult::Failed: break;
     }
     return u"failed";
@@ -24,27 +25,31 @@ WString FileLogLine(const CopyEntry& entry, const CopyOutcome& outcome) {
     line += u", error " + DecimalText(outcome.error);
     if (std::optional<WString> text = System().SystemErrorText(outcome.error))
         line += u": " + *text;
-    if (!outcome.keptAs.empty()) line += u"; the file is kept as " + outcome.keptAs;
     return line;
 }
 
 WString RunEndLine(const AppState& state, uint32_t exitCode) {
-    size_t counts[4] = {};
-    for (const CopyOutcome& outcome : state.outcomes) ++counts[static_cast<int>(outcome.result)];
-    const size_t done = counts[0] + counts[1] + counts[2];
+    const RunSummary& run = state.summary;
     WString status;
-    if (state.outcomes.empty()) {
+    if (!run.ran) {
         status = u"nothing copied";
+    } else if (run.complete) {
+        size_t counts[5] = {};
+        for (const CopyOutcome& outcome : state.outcomes) ++counts[static_cast<int>(outcome.result)];
+        status = DecimalText(static_cast<int64_t>(state.outcomes.size())) + u" of " +
+                 DecimalText(state.entryCount) + u" files (" + DecimalText(counts[0]) + u" new, " +
+                 DecimalText(counts[1]) + u" replaced, " + DecimalText(counts[2]) +
+                 u" unchanged, " + DecimalText(counts[4]) + u" at the next restart), " +
+                 FormatByteCount(state.copiedBytes) + u" of " + FormatByteCount(state.totalBytes) +
+                 u" bytes; Copy complete!";
     } else {
-        status =
-            DecimalText(static_cast<int64_t>(done)) + u" of " + DecimalText(state.entryCount) +
-            u" files (" + DecimalText(static_cast<int64_t>(counts[0])) + u" new, " +
-            DecimalText(static_cast<int64_t>(counts[1])) + u" replaced, " +
-            DecimalText(static_cast<int64_t>(counts[2])) + u" unchanged), " +
-            FormatByteCount(state.copiedBytes) + u" of " + FormatByteCount(state.totalBytes) +
-            u" bytes; " +
-            (counts[3] == 0 && done == static_cast<size_t>(state.entryCount) ? u"Copy complete!"
-                                                                             : u"Copy stopped.");
+        status = run.cancelled ? WString(u"cancelled")
+                               : u"stopped at file " + DecimalText(run.stoppedAt) + u" of " +
+                                     DecimalText(state.entryCount);
+        status += run.notPutBack == 0 ? u"; the installation was left as it was"
+                                      : u"; " + DecimalText(run.notPutBack) +
+                                            u" files could not be put back";
+        status += u"; Copy stopped.";
     }
     return u"end: " + status + u"; exit code " + DecimalText(exitCode);
 }

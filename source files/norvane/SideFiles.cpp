@@ -37,8 +37,7 @@ WString SideName(const WString& fileName, SideKind kind, int attempt) {
     WString suffix = kMark;
     if (attempt > 1) suffix += DecimalText(attempt);
     suffix += Ending(kind);
-    const bool fits = fileName.size() + suffix.size() <= kLongestName;
-    return (fits ? fileName : WString()) + suffix;
+    return fileName.substr(0, kLongestName - suffix.size()) + suffix;
 }
 
 std::optional<SideNameParts> ParseSideName(const WString& name) {
@@ -55,7 +54,7 @@ std::optional<SideNameParts> ParseSideName(const WString& name) {
     size_t digits = ending;
     while (digits > 0 && name[digits - 1] >= u'0' && name[digits - 1] <= u'9') --digits;
     if (digits < kMarkUnits || !SameLetters(name, digits - kMarkUnits, kMark)) return std::nullopt;
-    return SideNameParts{name.substr(0, digits - kMarkUnits), kind};
+    return SideNameParts{name.substr(0, digits - kMarkUnits), kind, name.size() == kLongestName};
 }
 
 WString SidePath(const WString& folder, const WString& sideName) {

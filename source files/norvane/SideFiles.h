@@ -4,7 +4,9 @@
 // old file while the swap moves it aside. Both are named after the destination, so that a
 // leftover of an interrupted run says whose it is:
 //     Table.dat~norvane.new   Table.dat~norvane.old   (Table.dat~norvane2.new... when taken)
-// A name too long to take the suffix gives "~norvane.new" and so on, owned by no one.
+// A name too long to take the suffix is cut so that the side file's name has the longest length
+// a name may have; such a name does not say its owner for certain, and only a run that lists the
+// owner recognises it.
 #include <optional>
 
 #include "app/WString.h"
@@ -15,8 +17,9 @@ enum class SideKind { New, Old };
 WString SideName(const WString& fileName, SideKind kind, int attempt);
 
 struct SideNameParts {
-    WString owner;  // the destination's file name; empty when the name is owned by no one
+    WString owner;  // the destination's file name, or its beginning when `cut`
     SideKind kind;
+    bool cut = false;  // of the longest length: the owner's name may have been cut to fit
 };
 // What a name is as a side file's name, nullopt when it is none (letter case aside).
 std::optional<SideNameParts> ParseSideName(const WString& name);

@@ -15,7 +15,7 @@ bool IsRefused(const WString& working) {
 
 // Tests every folder from the top down and creates the missing ones. The search starts at 1, so
 // the folder part's leading backslash never ends a prefix and the drive's root is left alone.
-bool WalkFolders(const PathParts& parts) {
+void WalkFolders(const PathParts& parts, FolderTreeResult& result) {
     const WString folder = parts.folder;
     for (size_t position = 1; position < folder.size();) {
         size_t backslash = folder.find(u'\\', position);
@@ -28,21 +28,34 @@ bool WalkFolders(const PathParts& parts) {
         buffer[kPathUnits] = u'\0';
         WString candidate(buffer);
         if (System().IsDirectory(candidate)) continue;
-        if (!System().MakeDirectory(candidate)) return false;
+        if (const uint32_t error = System().MakeDirectory(candidate); error != 0) {
+            result.error = error;
+            result.folder = candidate;
+            return;
+        }
+        result.made.push_back(candidate);
     }
-    return true;
 }
 }  // namespace
 
 bool MakeFolderTree(const WString& folderPath) {
+    return MakeFolderTreeNoting(folderPath).error == 0;
+}
+
+FolderTreeResult MakeFolderTreeNoting(const WString& folderPath) {
+    FolderTreeResult result;
     WString working = folderPath.substr(0, folderPath.find(u'\0'));
     std::replace(working.begin(), working.end(), u'/', u'\\');
     AddBackslash(working);
     PathParts parts;
     PathStatus split = SplitPath(working, parts);
-    if (IsRefused(working)) return false;
     // Too long for the walk: a folder part beyond the split, or a last folder that could not
     // take its backslash, would leave folders untested and uncreated although the walk succeeds.
-    if (split != PathStatus::Ok || working.back() != u'\\') return false;
-    return WalkFolders(parts);
+    if (IsRefused(working) || split != PathStatus::Ok || working.back() != u'\\') {
+        result.error = kErrorBadPathname;
+        result.folder = working;
+        return result;
+    }
+    WalkFolders(parts, result);
+    return result;
 }

@@ -19,7 +19,11 @@ struct PathParts {
 // Sets AppState::pathBase to the executable's folder (ending in a backslash).
 bool ResolveModuleFolder(AppState& state);
 // Sets AppState::pathBase to the value "INSTALLDIR" of subKey under root, ending in a backslash.
-bool ResolveInstallDir(AppState& state, const WString& subKey, RegistryRoot root);
+// A value that is empty or not an absolute path counts as missing; `refusal` then says why.
+bool ResolveInstallDir(AppState& state, const WString& subKey, RegistryRoot root,
+                       WString* refusal = nullptr);
+// Why a value of INSTALLDIR names no destination folder ("is empty", ...); empty when it does.
+WString InstallDirRefusal(const WString& value);
 // pathBase + the suffix, slashes turned to backslashes, doubled backslashes reduced (a leading
 // pair, a network share's prefix, is kept), stored in pathSlots[slot].
 const WChar* ComposePath(AppState& state, uint8_t slot, const WString& suffix = WString());

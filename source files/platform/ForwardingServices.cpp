@@ -15,8 +15,11 @@ bool ForwardingServices::SetAttributes(const WString& path, uint32_t attributes)
 bool ForwardingServices::IsDirectory(const WString& path) {
     return base_.IsDirectory(path);
 }
-bool ForwardingServices::MakeDirectory(const WString& path) {
+uint32_t ForwardingServices::MakeDirectory(const WString& path) {
     return base_.MakeDirectory(path);
+}
+uint32_t ForwardingServices::RemoveFolder(const WString& path) {
+    return base_.RemoveFolder(path);
 }
 OpenForReadResult ForwardingServices::ProbeOpenForRead(const WString& path) {
     return base_.ProbeOpenForRead(path);
@@ -48,6 +51,15 @@ uint32_t ForwardingServices::RemoveFile(const WString& path) {
 }
 void ForwardingServices::RemoveAtRestart(const WString& path) {
     base_.RemoveAtRestart(path);
+}
+uint32_t ForwardingServices::ReplaceAtRestart(const WString& from, const WString& to) {
+    return base_.ReplaceAtRestart(from, to);
+}
+uint32_t ForwardingServices::FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) {
+    return base_.FreeSpace(path, volume, freeBytes);
+}
+std::optional<std::vector<FileHolder>> ForwardingServices::WhoHolds(const WString& path) {
+    return base_.WhoHolds(path);
 }
 WString ForwardingServices::FoldCase(const WString& text) {
     return base_.FoldCase(text);

@@ -32,9 +32,12 @@ constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorLockViolation = 33;
 constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorDiskFull = 112;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
+constexpr uint32_t kErrorDirNotEmpty = 145;
+constexpr uint32_t kErrorBadPathname = 161;
 constexpr uint32_t kErrorUnableToRemoveReplaced = 1175;
 constexpr uint32_t kErrorUnableToMoveReplacement = 1176;
 constexpr uint32_t kErrorUnableToMoveReplacement2 = 1177;
@@ -82,6 +85,12 @@ public:
     virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
 };
 
+// A program that holds a file open, as the system's restart manager names it.
+struct FileHolder {
+    WString name;  // the application's name, or its executable's when it has none
+    uint32_t processId = 0;
+};
+
 // Told the bytes of the current file copied so far, as the system's copy routine counts them.
 using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
 
@@ -98,7 +107,10 @@ public:
     virtual uint32_t GetAttributes(const WString& path) = 0;  // kInvalidFileAttributes when none
     virtual bool SetAttributes(const WString& path, uint32_t attributes) = 0;
     virtual bool IsDirectory(const WString& path) = 0;
-    virtual bool MakeDirectory(const WString& path) = 0;  // default security
+    // Creates one folder with default security: 0, or the system's code.
+    virtual uint32_t MakeDirectory(const WString& path) = 0;
+    // Removes a folder, which must be empty.
+    virtual uint32_t RemoveFolder(const WString& path) = 0;
     // Opens for reading with shared reading only, existing files only; closes again at once.
     virtual OpenForReadResult ProbeOpenForRead(const WString& path) = 0;
 
@@ -122,6 +134,14 @@ public:
     virtual uint32_t RemoveFile(const WString& path) = 0;
     // Has the system delete a file at the next restart.
     virtual void RemoveAtRestart(const WString& path) = 0;
+    // Has the system rename `from` to `to`, replacing what is there, at the next restart.
+    virtual uint32_t ReplaceAtRestart(const WString& from, const WString& to) = 0;
+    // The root of the volume that `path` lies on (the path need not exist yet, only its volume)
+    // and the bytes free there for the caller.
+    virtual uint32_t FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) = 0;
+    // The programs that hold `path` open, as the system's restart manager knows them; nullopt
+    // when it cannot say.
+    virtual std::optional<std::vector<FileHolder>> WhoHolds(const WString& path) = 0;
     // Text in one letter case, as the file system compares names.
     virtual WString FoldCase(const WString& text) = 0;
     // A file opened, or created, to append to, while other programs may read and write it.

@@ -44,10 +44,16 @@ TEST(PathServices, ModuleFolderAndInstallDirAreReadLiterallyAndNormalisedWhenCom
          u"C:\\a\\\\b\\\\\\c\\\\\\\\d\\\\\\\\\\e\\", u"C:\\a\\b\\\\c\\\\d\\\\\\e\\"},
         {false, u"//server/share//dir\0"s, true, u"//server/share//dir\\",
          u"\\\\server\\share\\dir\\"},
-        {false, u"%ProgramFiles%\\App\0"s, true, u"%ProgramFiles%\\App\\"},
+        // A value that names no folder of its own counts as missing: empty, relative, or a
+        // reference left unexpanded (a string value, not an expandable one).
+        {false, u"\0"s, false, u""},
+        {false, u"%ProgramFiles%\\App\0"s, false, u""},
+        {false, u"Vendor\\App\0"s, false, u""},
+        {false, u"\\Vendor\\App\0"s, false, u""},
+        {false, u"C:Vendor\0"s, false, u""},
         {false, Units(300) + u'\0', false, u""},
         // 520 bytes with no terminator: its 260 units, stored cut to 259.
-        {false, Units(260), true, Units(259)},
+        {false, u"C:\\" + Units(257), true, u"C:\\" + Units(256)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.data.value_or(u"(none)")));
@@ -80,14 +86,16 @@ TEST(SideFiles, NamedAfterTheirDestinationAndUsableWhereItIs) {
     } names[] = {
         {u"Table.dat", SideKind::New, 1, u"Table.dat~norvane.new"},
         {u"Table.dat", SideKind::Old, 12, u"Table.dat~norvane12.old"},
-        {Units(244), SideKind::New, 1, u"~norvane.new"},  // too long to take the suffix
+        // Too long to take the suffix: cut to the longest name, which says it may be cut.
+        {Units(244), SideKind::New, 1, Units(243) + u"~norvane.new"},
     };
     for (const auto& c : names) {
         EXPECT_EQ(Narrow(SideName(c.fileName, c.kind, c.attempt)), Narrow(c.sideName));
         const auto parsed = ParseSideName(c.sideName);
         ASSERT_TRUE(parsed) << Narrow(c.sideName);
         EXPECT_EQ(parsed->kind, c.kind);
-        EXPECT_EQ(Narrow(parsed->owner), Narrow(c.fileName.size() < 244 ? c.fileName : u""));
+        EXPECT_EQ(parsed->cut, c.fileName.size() >= 244);
+        EXPECT_EQ(Narrow(parsed->owner), Narrow(c.fileName.substr(0, 243)));
     }
     EXPECT_EQ(Narrow(ParseSideName(u"A.DLL~NORVANE.OLD").value().owner), "A.DLL");
     for (const WString name : {u"a~norvane.txt", u"a.new", u"anorvane.new", u"a~norvane2x.new"}) {
@@ -115,7 +123,7 @@ TEST(SideFiles, NamedAfterTheirDestinationAndUsableWhereItIs) {
 // The installation folder read from the real registry through the product's own services.
 const std::wstring kTestKey = L"Software\\NorvaneUnitTest";  // removed before and after
 
-TEST(Registry, InstallDirUnderTheCurrentUserIsReadWhateverItsType) {
+TEST(Registry, InstallDirUnderTheCurrentUserIsReadAsItsTypeSays) {
     const struct {
         const wchar_t* key;
         DWORD type;
@@ -125,19 +133,24 @@ TEST(Registry, InstallDirUnderTheCurrentUserIsReadWhateverItsType) {
         size_t units = 0;
         const wchar_t* value = L"INSTALLDIR";
     } cases[] = {
-        {L"Expandable", REG_EXPAND_SZ, std::wstring(L"%ProgramFiles%\\App", 19), true,
-         u"%ProgramFiles%\\App\\"},
+        // An expandable string means the folder its references name on this machine; a plain
+        // string keeps them literal, and is then no absolute path.
+        {L"Expandable", REG_EXPAND_SZ, std::wstring(L"%NORVANE_TEST_ROOT%\\App", 24), true,
+         u"C:\\Vendor\\App\\"},
+        {L"Literal", REG_SZ, std::wstring(L"%NORVANE_TEST_ROOT%\\App", 24), false, u""},
         {L"Several", REG_MULTI_SZ, std::wstring(L"C:\\One\0C:\\Two\0\0", 15), true, u"C:\\One\\"},
-        {L"Empty", REG_SZ, std::wstring(1, L'\0'), true, u""},
+        {L"Empty", REG_SZ, std::wstring(1, L'\0'), false, u""},
         {L"TooLong", REG_SZ, std::wstring(300, L'a') + L'\0', false, u""},
         // 520 bytes with no terminator. The unit after them is not zero either: the registry
         // counts a zero there in, taking the stored string for one whose terminator was forgotten.
-        {L"FullBuffer", REG_SZ, std::wstring(261, L'a'), true, WString(259, u'a'), 260},
+        {L"FullBuffer", REG_SZ, L"C:\\" + std::wstring(258, L'a'), true, u"C:\\" + WString(256, u'a'),
+         260},
         // A key without the value, and no key at all.
         {L"OtherValue", REG_SZ, std::wstring(L"C:\\App", 7), false, u"", 0, L"InstallPath"},
         {L"NoSuchKey", 0, L"", false, u""},
     };
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey.c_str());
+    ::SetEnvironmentVariableW(L"NORVANE_TEST_ROOT", L"C:\\Vendor");
     auto state = std::make_unique<AppState>();
     for (const auto& c : cases) {
         const std::wstring key = kTestKey + L"\\" + c.key;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -163,6 +164,29 @@ uint32_t PosixServices::RemoveFile(const WString& path) {
 }
 
 void PosixServices::RemoveAtRestart(const WString&) {}
+
+// This system has no restart-time renames: a test that needs one puts its own in place.
+uint32_t PosixServices::ReplaceAtRestart(const WString&, const WString&) {
+    return kErrorNotSupported;
+}
+
+uint32_t PosixServices::FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) {
+    // The nearest folder on the way that exists stands for the path's volume.
+    std::string host = HostPath(path);
+    struct statvfs info {};
+    while (::statvfs(host.c_str(), &info) != 0) {
+        const size_t slash = host.find_last_of('/', host.size() > 1 ? host.size() - 2 : 0);
+        if (errno != ENOENT || slash == std::string::npos) return Errno();
+        host = host.substr(0, slash + 1);
+    }
+    volume = path.size() >= 3 && path[1] == u':' ? path.substr(0, 3) : WString(u"\\");
+    freeBytes = static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
+    return 0;
+}
+
+std::optional<std::vector<FileHolder>> PosixServices::WhoHolds(const WString&) {
+    return std::nullopt;
+}
 
 WString PosixServices::FoldCase(const WString& text) {
     WString folded = text;

@@ -42,7 +42,8 @@ void PosixServices::MapDrive(char letter, const std::string& hostFolder) {
 }
 
 std::string PosixServices::HostPath(const WString& windowsPath) const {
-    WString rest = windowsPath;
+    // The "\\?\" form of a long path names the same file.
+    WString rest = windowsPath.compare(0, 4, u"\\\\?\\") == 0 ? windowsPath.substr(4) : windowsPath;
     std::string prefix;
     if (rest.size() >= 2 && rest[1] == u':' && rest[0] < 0x80) {
         char letter = static_cast<char>(rest[0]);
@@ -81,8 +82,16 @@ bool PosixServices::IsDirectory(const WString& path) {
     return !path.empty() && ::stat(HostPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool PosixServices::MakeDirectory(const WString& path) {
-    return ::mkdir(HostPath(path).c_str(), 0777) == 0 || Fail();
+uint32_t PosixServices::MakeDirectory(const WString& path) {
+    if (::mkdir(HostPath(path).c_str(), 0777) == 0) return 0;
+    Fail();
+    return t_lastError;
+}
+
+uint32_t PosixServices::RemoveFolder(const WString& path) {
+    if (::rmdir(HostPath(path).c_str()) == 0) return 0;
+    Fail();
+    return t_lastError;
 }
 
 OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {

@@ -135,6 +135,27 @@ void Win32Services::RemoveAtRestart(const WString& path) {
     ::MoveFileExW(AsWide(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
+uint32_t Win32Services::ReplaceAtRestart(const WString& from, const WString& to) {
+    return Answer(::MoveFileExW(AsWide(from), AsWide(to),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT));
+}
+
+uint32_t Win32Services::FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) {
+    // The volume's root comes from the path's text and the mount points along it, so a folder
+    // that is still to be made has one too.
+    std::wstring root(path.size() + 2, L'\0');
+    if (!::GetVolumePathNameW(AsWide(path), root.data(), static_cast<DWORD>(root.size()))) {
+        return ::GetLastError();
+    }
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) {
+        return ::GetLastError();
+    }
+    volume = FromWide(root.c_str());
+    freeBytes = available.QuadPart;
+    return ERROR_SUCCESS;
+}
+
 WString Win32Services::FoldCase(const WString& text) {
     if (text.empty()) return text;
     WString folded(text.size(), u'\0');

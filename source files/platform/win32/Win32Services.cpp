@@ -33,8 +33,12 @@ bool Win32Services::IsDirectory(const WString& path) {
     return ::PathIsDirectoryW(AsWide(path)) != FALSE;
 }
 
-bool Win32Services::MakeDirectory(const WString& path) {
-    return ::CreateDirectoryW(AsWide(path), nullptr) != FALSE;
+uint32_t Win32Services::MakeDirectory(const WString& path) {
+    return ::CreateDirectoryW(AsWide(path), nullptr) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+uint32_t Win32Services::RemoveFolder(const WString& path) {
+    return ::RemoveDirectoryW(AsWide(path)) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
@@ -129,7 +133,16 @@ std::optional<WString> ReadRegistryText(RegistryRoot root, const WString& subKey
     while (length < kPathUnits && buffer[length] != L'\0') {
         ++length;
     }
-    return WString(reinterpret_cast<const WChar*>(buffer), length);
+    WString text(reinterpret_cast<const WChar*>(buffer), length);
+    // A value written as an expandable string ("%ProgramFiles(x86)%\\Vendor") means the folder
+    // its references name on this machine: expanded as the system expands it for every reader.
+    if (type == REG_EXPAND_SZ) {
+        wchar_t expanded[kPathUnits] = {};
+        const DWORD needed = ::ExpandEnvironmentStringsW(AsWide(text), expanded, kPathUnits);
+        if (needed == 0 || needed > kPathUnits) return std::nullopt;
+        text = FromWide(expanded);
+    }
+    return text;
 }
 
 std::optional<WString> Win32Services::ModulePath() {

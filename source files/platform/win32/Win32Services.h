@@ -15,7 +15,8 @@ public:
     uint32_t GetAttributes(const WString& path) override;
     bool SetAttributes(const WString& path, uint32_t attributes) override;
     bool IsDirectory(const WString& path) override;
-    bool MakeDirectory(const WString& path) override;
+    uint32_t MakeDirectory(const WString& path) override;
+    uint32_t RemoveFolder(const WString& path) override;
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
     std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override;
     uint32_t QueryFile(const WString& path, FileFacts& facts) override;
@@ -28,6 +29,9 @@ public:
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
     void RemoveAtRestart(const WString& path) override;
+    uint32_t ReplaceAtRestart(const WString& from, const WString& to) override;
+    uint32_t FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) override;
+    std::optional<std::vector<FileHolder>> WhoHolds(const WString& path) override;
     WString FoldCase(const WString& text) override;
     uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
     WString LocalTimeText() override;

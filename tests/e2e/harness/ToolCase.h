@@ -83,11 +83,11 @@ inline std::wstring ErrorReport(int line, const std::wstring& source, const std:
 
 // Sets a REG_SZ value in the given view (0: the driver's own, which is the tool's).
 inline void SetValue(HKEY root, const std::wstring& subKey, const wchar_t* name,
-                     const std::wstring& data, REGSAM view = 0) {
+                     const std::wstring& data, REGSAM view = 0, DWORD type = REG_SZ) {
     UniqueHkey key;
     if (RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                         key.put(), nullptr) ||
-        RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+        RegSetValueExW(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)))) {
         throw std::runtime_error("setting a value of " + Narrow(subKey) + " failed");
     }
@@ -99,7 +99,9 @@ struct Listed {
     std::wstring name;
     long long size;
 };
-enum Keys { NoKey, PerUser, PerMachine };  // where the product's INSTALLDIR value is
+// Where the product's INSTALLDIR value is. The expandable one names the install folder through
+// the variable NORVANE_E2E_CASE, the case folder, which the tool inherits from the driver.
+enum Keys { NoKey, PerUser, PerMachine, PerMachineExpandable };
 
 // A section of "Update.up": the key Software\NorvaneE2E\<tag>, the sources under <root><tag>\,
 // the install folder: given, or <case>install\<tag>\, made beforehand.
@@ -174,6 +176,12 @@ public:
                          install.substr(0, install.size() - 1));
             if (product.keys == PerMachine)
                 SetValue(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", install, KEY_WOW64_32KEY);
+            if (product.keys == PerMachineExpandable) {
+                SetEnvironmentVariableW(L"NORVANE_E2E_CASE", folder.substr(0, folder.size() - 1).c_str());
+                SetValue(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR",
+                         L"%NORVANE_E2E_CASE%\\" + install.substr(folder.size()), KEY_WOW64_32KEY,
+                         REG_EXPAND_SZ);
+            }
             list += L"[SetParamter]\r\n" + key + L"\r\nNone\r\n" + product.action + L"\r\n" +
                     product.message + L"\r\n%Root%\\" + product.tag + L"\\\r\n";
             for (const Listed& file : product.files) {
@@ -265,9 +273,10 @@ public:
                  owner ? "expected the main dialog" : "expected none");
         return box;
     }
-    void Answer(const MessageBoxView& box) {  // OK, then waits until the box is gone
-        PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        Until("the box closed on OK", [&] { return !IsWindow(box.window); });
+    // OK (or the button given), then waits until the box is gone.
+    void Answer(const MessageBoxView& box, int button = IDOK) {
+        PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        Until("the box closed", [&] { return !IsWindow(box.window); });
     }
     // Waits until the status line tells the run's end and Exit is enabled: the worker ends its
     // run by setting the status, then enabling Exit.

@@ -57,15 +57,28 @@ std::wstring EndView(const std::wstring& status, const std::wstring& install,
            (status == L"Copying \u2026" ? L"disabled\n" : L"enabled\n");
 }
 
+// A copy failure, after which the run has undone whatever it had done.
+const std::wstring kCopyFailed = L"Copy failed.\r\nThe installation was left as it was.";
+
 MessageBoxView CopyFailedBox(DWORD error) {
     return {L"error",
-            L"\u25C6message\u25C6\r\nCopy failed.\r\n\n\u25C6error\u25C6\r\n" + SystemText(error),
+            L"\u25C6message\u25C6\r\n" + kCopyFailed + L"\r\n\n\u25C6error\u25C6\r\n" +
+                SystemText(error),
             true};
 }
 
 std::wstring CopyFailedReport(DWORD error) {
     return ErrorReport(407, L"source files\\norvane\\norvane",
-                       L"Copy failed.\n" + SystemText(error));
+                       kCopyFailed + L"\n" + SystemText(error));
+}
+
+// Nothing of the run is left: no destination it was to make, no file of the tool's own.
+void ExpectNotCopied(ScenarioRun& run, const ToolCase& tool, const std::vector<Entry>& entries) {
+    for (const Entry& entry : entries) {
+        run.True(Narrow(tool.Destination(entry)), !Exists(tool.Destination(entry)),
+                 "made although the run was undone");
+    }
+    ExpectCopied(run, tool, {});
 }
 
 }  // namespace
@@ -96,33 +109,23 @@ E2E_SCENARIO(copy_package_complete) {
 }
 
 E2E_SCENARIO(copy_stops_at_failure) {
-    // The second of two entries fails when Start comes to it: the run stops with a box (while it
-    // shows, the run is still "Copying …" and Exit disabled), the first entry stays copied, the
-    // file already where the failed one goes stays as it was, attributes included, no temporary
-    // is left, and Exit opens "Report.txt".
+    // The second of two entries fails while its copy is made beside its destination, after the
+    // first entry's copy was made: the run stops with a box (while it shows, the run is still
+    // "Copying …" and Exit disabled) and undoes itself: the first entry is not there, the file
+    // already where the failed one goes stays as it was, attributes included, no file of the
+    // tool's is left, and Exit opens "Report.txt".
     struct Row {
         const wchar_t* name;
         std::wstring failing;  // the entry, of product B
         std::wstring kept;     // a file already there, under the install folders
         DWORD error;           // of the copy; 0: a folder cannot be made
-        // After the preparation; what it returns stays open until the case ends.
-        UniqueFile (*disturb)(const ToolCase& tool);
+        // After the preparation.
+        void (*disturb)(const ToolCase& tool);
     };
     const Row rows[] = {
         {L"source deleted after the preparation", L"gone.dat", L"B\\gone.dat", ERROR_FILE_NOT_FOUND,
-         [](const ToolCase& tool) {
-             DeleteFileW((tool.root + L"B\\gone.dat").c_str());
-             return UniqueFile();
-         }},
+         [](const ToolCase& tool) { DeleteFileW((tool.root + L"B\\gone.dat").c_str()); }},
         {L"a file where a folder must be", L"Data\\file.bin", L"B\\Data", 0, nullptr},
-        // A running exe or dll of the product holds its file so.
-        {L"destination held open by another program", L"held.dll", L"B\\held.dll",
-         ERROR_SHARING_VIOLATION,
-         [](const ToolCase& tool) {
-             return UniqueFile(CreateFileW((tool.folder + L"install\\B\\held.dll").c_str(),
-                                           GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                           nullptr));
-         }},
     };
     for (const Row& row : rows) {
         Case(run, row.name, [&](ToolCase& tool) {
@@ -133,7 +136,7 @@ E2E_SCENARIO(copy_stops_at_failure) {
             SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
             const DWORD keptAttributes = GetFileAttributesW(kept.c_str());
             HWND dialog = tool.StartToMainDialog();
-            const UniqueFile held = row.disturb ? row.disturb(tool) : UniqueFile();
+            if (row.disturb) row.disturb(tool);
             Click(dialog, IDC_START);
             const MessageBoxView box =
                 row.error ? tool.ExpectBox("copy failure", CopyFailedBox(row.error), nullptr)
@@ -150,11 +153,78 @@ E2E_SCENARIO(copy_stops_at_failure) {
             tool.AwaitRunEnd(dialog);
             run.Equal("after the failure", view(kStopped), View(dialog));
             ExpectFile(run, kept, "a file already there", keptAttributes);
-            ExpectCopied(run, tool, {tool.entries[0]});
+            ExpectNotCopied(run, tool, {tool.entries[0]});
+            // The folder that could not be made, with the system's code, for whoever traces it.
+            const std::wstring folderReport =
+                ErrorReport(401, L"source files\\norvane\\norvane",
+                            L"Failed to make directory. " + tool.folder + L"install\\B\\Data\\ (error " +
+                                std::to_wstring(ERROR_ALREADY_EXISTS) + L")\n" +
+                                SystemText(ERROR_ALREADY_EXISTS));
             tool.Exit(dialog, {tool.root + L"Report.txt"},
-                      row.error ? CopyFailedReport(row.error) : L"");
+                      row.error ? CopyFailedReport(row.error) : folderReport);
         });
     }
+}
+
+E2E_SCENARIO(copy_file_in_use) {
+    // A running program of the product holds a changed file of the second product: before
+    // anything is written a box names it, with Cancel, Try Again and Continue. Cancel leaves
+    // every destination as it was; Try Again once the program is closed completes the update.
+    struct Row {
+        const wchar_t* name;
+        int answer;
+    };
+    const Row rows[] = {{L"Cancel", IDCANCEL}, {L"Try Again once the program is closed", IDTRYAGAIN}};
+    for (const Row& row : rows) {
+        Case(run, row.name, [&](ToolCase& tool) {
+            tool.WritePackage({{L"A", PerUser, {{L"first.bin", 1000}, {L"changed.bin", 300}}},
+                               {L"B", PerMachine, {{L"held.dll", 2000}}}});
+            const std::wstring changed = tool.Destination(tool.entries[1]);
+            const std::wstring held = tool.Destination(tool.entries[2]);
+            WriteBytes(changed, "the old version");
+            WriteBytes(held, "the old library");
+            // As the system holds a running program's file.
+            UniqueFile holder(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+            HWND dialog = tool.StartToMainDialog();
+            Click(dialog, IDC_START);
+            const MessageBoxView box = tool.ExpectBox(
+                "files in use",
+                {L"Files in use",
+                 L"Programs are using files that the update replaces:\r\n\r\n" + held +
+                     L"\r\n    in use by another program\r\n\r\nClose these programs, then "
+                     L"choose Try Again. Continue replaces these files when Windows restarts. "
+                     L"Cancel stops the update and changes nothing.",
+                 true},
+                dialog);
+            if (row.answer == IDTRYAGAIN) holder.reset();
+            tool.Answer(box, row.answer);
+            tool.AwaitRunEnd(dialog);
+            if (row.answer == IDCANCEL) {
+                run.Equal("status", kStopped, ControlText(dialog, IDC_STATUS));
+                ExpectFile(run, changed, "the old version", GetFileAttributesW(changed.c_str()));
+                ExpectFile(run, held, "the old library", GetFileAttributesW(held.c_str()));
+                ExpectNotCopied(run, tool, {tool.entries[0]});
+            } else {
+                run.Equal("status", kComplete, ControlText(dialog, IDC_STATUS));
+                ExpectCopied(run, tool, tool.entries);
+            }
+            tool.Exit(dialog, {tool.root + L"Report.txt"});
+        });
+    }
+}
+
+E2E_SCENARIO(copy_install_dir_expandable) {
+    // An INSTALLDIR written as an expandable string names the folder its reference stands for.
+    Case(run, L"REG_EXPAND_SZ", [&](ToolCase& tool) {
+        tool.WritePackage({{L"B", PerMachineExpandable, {{L"lib.dll", 500}}}});
+        HWND dialog = tool.StartToMainDialog();
+        Click(dialog, IDC_START);
+        tool.AwaitRunEnd(dialog);
+        run.Equal("status", kComplete, ControlText(dialog, IDC_STATUS));
+        ExpectCopied(run, tool, tool.entries);
+        tool.Exit(dialog, {tool.root + L"Report.txt"});
+    });
 }
 
 E2E_SCENARIO(copy_close_during_copy) {

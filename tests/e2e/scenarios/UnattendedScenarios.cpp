@@ -45,8 +45,8 @@ E2E_SCENARIO(unattended_runs) {
          {L"Update.up:2: the section applies: its files go to \"{install}\" (INSTALLDIR from "
           L"HKEY_CURRENT_USER); action 1",
           L"-> {install}one.dat: new, 1,000 bytes",
-          L"end: 2 of 2 files (2 new, 0 replaced, 0 unchanged), 1,200 of 1,200 bytes; "
-          L"Copy complete!; exit code 0"}},
+          L"end: 2 of 2 files (2 new, 0 replaced, 0 unchanged, 0 at the next restart), 1,200 of "
+          L"1,200 bytes; Copy complete!; exit code 0"}},
         {L"quiet run with the required product missing",
          L" -QUIET",
          NoKey,
@@ -121,4 +121,46 @@ E2E_SCENARIO(unattended_runs) {
             }
         });
     }
+}
+
+E2E_SCENARIO(unattended_file_in_use) {
+    // /quiet with a changed file of the second product held for good: the first product is
+    // updated, the held file waits for the restart (3010), and the system's renames at the
+    // restart put it in place.
+    Case(run, L"held for good", [&](ToolCase& tool) {
+        const Product a{L"A", PerUser, {{L"one.dat", 1000}}};
+        const Product b{L"B", PerMachine, {{L"held.dll", 2000}}};
+        tool.WritePackage({a, b});
+        const std::wstring held = tool.Destination(tool.entries[1]);
+        WriteBytes(held, "the old library");
+        const std::wstring log = tool.folder + L"run.log";
+        tool.arguments = L" /quiet /log \"" + log + L"\"";
+        UniqueFile holder(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        tool.Start();
+        tool.ExpectEnd({}, L"", 3010);
+        const std::wstring lines = LogLines(log);
+        ExpectLogHas(run, lines, L"in use, replaced at the next restart: " + held);
+        ExpectLogHas(run, lines, L"box not shown (unattended run) \"Norvane\": The update is in place");
+        ExpectLogHas(run, lines, L"(1 new, 0 replaced, 0 unchanged, 1 at the next restart)");
+        run.True("the first product updated",
+                 ReadBytes(tool.Destination(tool.entries[0])) == ToolCase::Contents(tool.entries[0]),
+                 "it was not");
+        run.True("the held file as it was", ReadBytes(held) == "the old library", "it changed");
+        holder.reset();
+        // The system's renames at the next restart.
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::wstring restart = L"wineboot.exe -r";
+        if (!CreateProcessW(nullptr, restart.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info)) {
+            run.Abort("restart", "wineboot -r did not start");
+        }
+        WaitForSingleObject(info.hProcess, 60000);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+        run.True("the held file updated at the restart",
+                 ReadBytes(held) == ToolCase::Contents(tool.entries[1]), "it was not");
+    });
 }

@@ -54,7 +54,7 @@ public:
         ++folderTouches;
         return base_.IsDirectory(p);
     }
-    bool MakeDirectory(const WString& p) override {
+    uint32_t MakeDirectory(const WString& p) override {
         ++folderTouches;
         return base_.MakeDirectory(p);
     }

@@ -1,0 +1,505 @@
+#include "norvane/CopyRun.h"
+
+#include <utility>
+
+#include "norvane/BriefHold.h"
+#include "norvane/CopyProgress.h"
+#include "norvane/DisplayName.h"
+#include "norvane/ProgressAccounting.h"
+#include "norvane/ReplaceStep.h"
+#include "norvane/RunLogLines.h"
+#include "norvane/SameBytes.h"
+#include "norvane/StageCopy.h"
+#include "paths/MakeFolderTree.h"
+
+namespace {
+// Attributes that keep the system from writing over, renaming onto or deleting a file.
+constexpr uint32_t kProtectingAttributes =
+    kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem;
+
+bool IsTaken(uint32_t error) {
+    return error == kErrorFileExists || error == kErrorAlreadyExists;
+}
+
+// Held by a program in a way that keeps it from being replaced now.
+bool IsHoldCode(uint32_t code) {
+    return code == kErrorSharingViolation || code == kErrorLockViolation;
+}
+
+// The folder a destination goes into, with its separator: "/" separates as "\" does.
+size_t NameStart(const WString& path) {
+    const size_t separator = path.find_last_of(u"\\/");
+    return separator == WString::npos ? 0 : separator + 1;
+}
+
+uint32_t OpenWaiting(const WString& path, FileAccess access, std::unique_ptr<SystemFile>& file) {
+    BriefHoldWait wait;
+    uint32_t error = System().OpenFile(path, access, file);
+    while (wait.Again(error)) error = System().OpenFile(path, access, file);
+    return error;
+}
+
+// The destination's attributes cleared for what a step needs, and put back by the owner unless
+// the step's outcome settles them.
+class ClearedAttributes {
+public:
+    ClearedAttributes(const WString& path, uint32_t attributes) : path_(path), old_(attributes) {
+        if ((old_ & kProtectingAttributes) != 0) {
+            cleared_ = System().SetAttributes(path_, kFileAttributeNormal);
+        }
+    }
+    ~ClearedAttributes() {
+        if (cleared_ && !kept_) System().SetAttributes(path_, old_);
+    }
+    ClearedAttributes(const ClearedAttributes&) = delete;
+    ClearedAttributes& operator=(const ClearedAttributes&) = delete;
+    void Keep() { kept_ = true; }
+
+private:
+    WString path_;
+    uint32_t old_;
+    bool cleared_ = false;
+    bool kept_ = false;
+};
+}  // namespace
+
+CopyRun::CopyRun(AppState& state, RunEvents& events) : state_(state), events_(events) {}
+
+void CopyRun::Log(const WString& line) const {
+    if (CurrentRun().log.IsOpen()) CurrentRun().log.Write(line);
+}
+
+bool CopyRun::Fail(Stop stop, uint32_t code, size_t entry, const WString& folder) {
+    stop_ = stop;
+    stopCode_ = code;
+    stopEntry_ = entry;
+    stopFolder_ = folder;
+    return false;
+}
+
+DestinationFolder& CopyRun::FolderFor(const WString& path) {
+    const WString key = destinations_.Key(path);
+    auto found = folders_.find(key);
+    if (found != folders_.end()) return found->second;
+    DestinationFolder& folder = folders_[key];
+    folder.Enter(path, destinations_, namesIn_[key]);
+    return folder;
+}
+
+bool CopyRun::Run() {
+    state_.summary = RunSummary{};
+    state_.summary.ran = true;
+    state_.outcomes.clear();
+    const bool complete =
+        Survey() && FitsFreeSpace() && SettleFilesInUse() && Stage() && Commit();
+    if (complete) {
+        Finish();
+    } else {
+        Undo();
+        EndStopped();
+    }
+    events_.Ended(complete);
+    return complete;
+}
+
+// Where each file goes and what lies there; nothing is written but what an interrupted run
+// left, which the folders clear as the run first comes to them.
+bool CopyRun::Survey() {
+    const std::vector<CopyEntry>& list = state_.CopyList;
+    files_.resize(static_cast<size_t>(state_.entryCount));
+    for (size_t i = 0; i < files_.size(); ++i) {
+        RunFile& file = files_[i];
+        file.entry = &list[i];
+        file.destination = list[i].destFolder + list[i].fileName;
+        destinations_.Add(file.destination);
+        const size_t start = NameStart(file.destination);
+        file.name = file.destination.substr(start);
+        namesIn_[destinations_.Key(file.destination.substr(0, start))].push_back(file.name);
+    }
+    std::map<WString, size_t> seen;
+    for (size_t i = 0; i < files_.size(); ++i) {
+        RunFile& file = files_[i];
+        // No copy can write a path of that length: refused before anything is written.
+        if (file.destination.size() >= static_cast<size_t>(kPathUnits)) {
+            return Fail(Stop::Copy, kErrorFilenameExcedRange, i + 1);
+        }
+        file.folder = &FolderFor(file.destination.substr(0, NameStart(file.destination)));
+        // A destination listed twice ends as the later entry has it: each swaps in turn.
+        auto [earlier, first] = seen.emplace(destinations_.Key(file.destination), i);
+        if (!first) {
+            file.repeated = true;
+            file.road = files_[earlier->second].road == Road::New ? Road::New : Road::Replace;
+            file.inUse = files_[earlier->second].inUse;
+            file.found = files_[earlier->second].found;
+            continue;
+        }
+        const FileFacts* listed = file.folder->Find(file.name);
+        if (listed == nullptr) {
+            // Nothing there when the folder was read: the commit's rename finds one that came
+            // since, and then swaps instead.
+            file.road = Road::New;
+            continue;
+        }
+        file.found = *listed;
+        // A folder where the file must go: no waiting changes that.
+        if ((listed->attributes & kFileAttributeDirectory) != 0) {
+            return Fail(Stop::Copy, kErrorAccessDenied, i + 1);
+        }
+        if (!SurveyExisting(file)) return Fail(Stop::Copy, stopCode_, i + 1);
+    }
+    return true;
+}
+
+// An existing destination: opened as replacing it needs, which finds a program that holds it,
+// and compared with the source where the sizes agree.
+bool CopyRun::SurveyExisting(RunFile& file) {
+    std::unique_ptr<SystemFile> opened;
+    uint32_t error;
+    {
+        ClearedAttributes cleared(file.destination, file.found.attributes);
+        error = System().OpenFile(file.destination, FileAccess::Replace, opened);
+        if (IsHoldCode(error)) {
+            // A program that only reads the file (a loaded library) keeps it from being
+            // written, not from being left alone when it already holds the source's bytes.
+            std::unique_ptr<SystemFile> reading;
+            if (System().OpenFile(file.destination, FileAccess::ReadAndStamp, reading) == 0 &&
+                IsUnchanged(file, reading)) {
+                return true;
+            }
+            error = OpenWaiting(file.destination, FileAccess::Replace, opened);
+        }
+    }
+    file.road = Road::Replace;
+    if (error == kErrorFileNotFound) {
+        file.road = Road::New;
+    } else if (IsHoldCode(error)) {
+        file.inUse = true;
+    } else if (error != 0) {
+        stopCode_ = error;
+        return false;
+    } else {
+        IsUnchanged(file, opened);
+    }
+    return true;
+}
+
+// Whether the destination, open as `opened`, already holds the source's bytes. If so it is left
+// in place, and once the run is complete it ends as a copy would have left it: the normal
+// attribute and the source's last-write time, each set only where it differs.
+bool CopyRun::IsUnchanged(RunFile& file, std::unique_ptr<SystemFile>& opened) {
+    const CopyEntry& entry = *file.entry;
+    if (file.found.size != entry.size) return false;
+    const WString source = entry.sourceFolder + entry.fileName;
+    state_.fileBytesSeen = 0;
+    state_.display.ShowEntry(entry.destFolder, DisplayName(entry.fileName));
+    Log(u"compare " + source + u" with " + file.destination);
+    std::unique_ptr<SystemFile> original;
+    if (System().OpenFile(source, FileAccess::Read, original) != 0 ||
+        !SameBytes(*original, *opened, entry.size, buffer_)) {
+        return false;
+    }
+    file.road = Road::Unchanged;
+    const uint64_t written = original->LastWriteTime();
+    file.stampAttributes = file.found.attributes != kFileAttributeNormal ? kFileAttributeNormal : 0;
+    file.stampTime = written != file.found.lastWriteTime ? written : 0;
+    if (file.stampAttributes != 0 || file.stampTime != 0) file.unchanged = std::move(opened);
+    AccountFileCompleted(state_, entry.size);
+    return true;
+}
+
+// The bytes to write, volume by volume, against what is free there, before the first is written.
+bool CopyRun::FitsFreeSpace() {
+    struct Volume {
+        uint64_t needed = 0, free = 0;
+    };
+    std::map<WString, Volume> volumes;
+    std::map<const DestinationFolder*, WString> volumeOf;
+    for (const RunFile& file : files_) {
+        if (file.road == Road::Unchanged) continue;
+        auto known = volumeOf.find(file.folder);
+        if (known == volumeOf.end()) {
+            WString volume;
+            uint64_t free = 0;
+            // A volume that cannot tell is not held against the run: its copy tells.
+            if (System().FreeSpace(file.folder->Path(), volume, free) != 0) continue;
+            known = volumeOf.emplace(file.folder, volume).first;
+            volumes[volume].free = free;
+        }
+        volumes[known->second].needed += file.entry->size;
+    }
+    for (const auto& [volume, bytes] : volumes) {
+        if (bytes.needed > bytes.free) {
+            fullVolume_ = volume;
+            needed_ = bytes.needed;
+            free_ = bytes.free;
+            return Fail(Stop::NoSpace, kErrorDiskFull, 0);
+        }
+    }
+    return true;
+}
+
+// Files that programs hold are named once, before anything is written; the answer decides.
+bool CopyRun::SettleFilesInUse() {
+    for (;;) {
+        std::vector<const RunFile*> held;
+        for (RunFile& file : files_) {
+            if (!file.inUse || file.repeated) continue;
+            file.holders = System().WhoHolds(file.destination).value_or(std::vector<FileHolder>());
+            held.push_back(&file);
+        }
+        if (held.empty()) return true;
+        events_.ShowNow();
+        const InUseAnswer answer = events_.AskFilesInUse(FilesInUseText(held));
+        static const WChar* const kAnswers[] = {u"Cancel", u"Try Again", u"Continue"};
+        for (const RunFile* file : held) {
+            Log(u"in use: " + file->destination + u", by " + HoldersText(*file) + u"; answer: " +
+                kAnswers[static_cast<int>(answer)]);
+        }
+        if (answer == InUseAnswer::Continue) break;
+        if (answer == InUseAnswer::Cancel) return Fail(Stop::Cancelled, 0, 0);
+        for (RunFile& file : files_) {
+            if (!file.inUse || file.repeated) continue;
+            std::unique_ptr<SystemFile> opened;
+            ClearedAttributes cleared(file.destination, file.found.attributes);
+            const uint32_t error = OpenWaiting(file.destination, FileAccess::Replace, opened);
+            if (error == 0 || error == kErrorFileNotFound) file.inUse = false;
+        }
+    }
+    // Later entries for the same destination wait with it.
+    for (RunFile& file : files_) {
+        if (file.repeated) {
+            for (const RunFile& earlier : files_) {
+                if (&earlier == &file) break;
+                if (earlier.inUse && destinations_.Key(earlier.destination) ==
+                                         destinations_.Key(file.destination)) {
+                    file.inUse = true;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// Every complete copy beside its destination; the progress follows the bytes.
+bool CopyRun::Stage() {
+    for (size_t i = 0; i < files_.size(); ++i) {
+        RunFile& file = files_[i];
+        if (file.road == Road::Unchanged) continue;
+        const CopyEntry& entry = *file.entry;
+        state_.fileBytesSeen = 0;
+        state_.display.ShowEntry(entry.destFolder, DisplayName(entry.fileName));
+        const WString key = destinations_.Key(file.folder->Path());
+        if (!folderMade_[key]) {
+            const FolderTreeResult tree = MakeFolderTreeNoting(file.folder->Path());
+            madeFolders_.insert(madeFolders_.end(), tree.made.begin(), tree.made.end());
+            if (tree.error != 0) return Fail(Stop::Folder, tree.error, i + 1, tree.folder);
+            folderMade_[key] = true;
+        }
+        const WString source = entry.sourceFolder + entry.fileName;
+        Log(u"stage " + source + u" -> " + file.destination);
+        // A copy that takes a free name ends normal, as every copied file does; one swapped in
+        // takes the destination's attributes, which the swap clears, and needs it only where the
+        // source's would block the swap.
+        const bool normalise =
+            file.road == Road::New || (entry.sourceAttributes & kProtectingAttributes) != 0;
+        const StagedCopy copy =
+            StageCopy(source, *file.folder, file.name, normalise, CopyProgress, &state_);
+        if (copy.error != 0) return Fail(Stop::Copy, copy.error, i + 1);
+        file.staged = copy.path;
+        // Where the system reported no progress (or not all of it), the file still counts whole.
+        AccountFileCompleted(state_, entry.size);
+    }
+    return true;
+}
+
+bool CopyRun::Swap(RunFile& file) {
+    int attempt = 1;
+    const std::optional<WString> backupName =
+        file.folder->FreeSideName(file.name, SideKind::Old, attempt);
+    if (!backupName) {
+        stopCode_ = kErrorFileExists;
+        return false;
+    }
+    const WString backup = SidePath(file.folder->Path(), *backupName);
+    file.folder->Remember(*backupName);
+    ClearedAttributes cleared(file.destination, file.found.attributes);
+    const SwapResult swap = SwapInCopy(file.destination, file.staged, backup);
+    if (swap.state == SwapState::AsBefore) {
+        stopCode_ = swap.error;
+        return false;
+    }
+    // The old file is under the backup name now, normal as the swap left it.
+    cleared.Keep();
+    file.backup = backup;
+    file.committed = swap.state == SwapState::Done ? Committed::Swapped : Committed::Stranded;
+    stopCode_ = swap.error;
+    return swap.state == SwapState::Done;
+}
+
+// Renames only, in list order.
+bool CopyRun::Commit() {
+    for (size_t i = 0; i < files_.size(); ++i) {
+        RunFile& file = files_[i];
+        if (file.road == Road::Unchanged) continue;
+        if (file.inUse) {
+            // A protected file would refuse the system's rename at the restart.
+            ClearedAttributes cleared(file.destination, file.found.attributes);
+            const uint32_t error = System().ReplaceAtRestart(file.staged, file.destination);
+            if (error != 0) return Fail(Stop::Copy, error, i + 1);
+            cleared.Keep();
+            file.committed = Committed::Queued;
+            Log(u"in use, replaced at the next restart: " + file.destination + u" (from " +
+                file.staged + u")");
+            continue;
+        }
+        if (file.road == Road::New) {
+            // A rename that fails where the name is taken, so it never replaces anything.
+            const uint32_t error = MoveWaiting(file.staged, file.destination);
+            if (error == 0) {
+                file.committed = Committed::Placed;
+                continue;
+            }
+            if (!IsTaken(error)) return Fail(Stop::Copy, error, i + 1);
+            // A file came to the name since the folder was read: it is swapped like any other.
+            FileFacts facts;
+            if (System().QueryFile(file.destination, facts) == 0) file.found = facts;
+            file.road = Road::Replace;
+        }
+        if (!Swap(file)) return Fail(Stop::Copy, stopCode_, i + 1);
+    }
+    return true;
+}
+
+// Every file is in place: the old ones go, the unchanged ones get their stamp, and copies that
+// an earlier run left for the restart of a destination settled now are no longer wanted.
+void CopyRun::Finish() {
+    std::vector<const RunFile*> atRestart;
+    for (RunFile& file : files_) {
+        if (!file.backup.empty()) {
+            const uint32_t error = RemoveWaiting(file.backup);
+            if (error != 0 && error != kErrorFileNotFound) System().RemoveAtRestart(file.backup);
+        }
+        if (file.unchanged) {
+            file.unchanged->Stamp(file.stampAttributes, file.stampTime);
+            file.unchanged.reset();
+        }
+        if (file.committed == Committed::Queued) {
+            atRestart.push_back(&file);
+        } else if (!file.repeated) {
+            for (const WString& waiting : file.folder->WaitingCopies(file.name)) {
+                if (RemoveWaiting(waiting) == 0) {
+                    Log(u"a copy left for the restart is no longer wanted, removed: " + waiting);
+                }
+            }
+        }
+        CopyResult result = CopyResult::Unchanged;
+        if (file.committed == Committed::Queued) result = CopyResult::AtRestart;
+        if (file.committed == Committed::Placed) result = CopyResult::New;
+        if (file.committed == Committed::Swapped) result = CopyResult::Replaced;
+        state_.outcomes.push_back({result, 0});
+        Log(FileLogLine(*file.entry, state_.outcomes.back()));
+    }
+    state_.summary.complete = true;
+    events_.ShowNow();
+    if (!atRestart.empty()) events_.Tell(AtRestartMessage(atRestart));
+}
+
+void CopyRun::UndoFile(RunFile& file) {
+    const Committed committed = std::exchange(file.committed, Committed::Nothing);
+    switch (committed) {
+    case Committed::Nothing: return;
+    case Committed::Queued:
+        // Without its copy the system's rename at the restart has nothing to do.
+        System().SetAttributes(file.destination, file.found.attributes);
+        if (RemoveWaiting(file.staged) == 0) {
+            Log(u"undo: " + file.destination + u" is no longer replaced at the next restart");
+        } else {
+            notPutBack_.push_back({file.destination, WString()});
+        }
+        file.staged.clear();
+        return;
+    case Committed::Placed:
+        if (RemoveWaiting(file.destination) == 0) {
+            Log(u"undo: new file removed: " + file.destination);
+        } else {
+            notPutBack_.push_back({file.destination, WString()});
+        }
+        file.staged.clear();
+        return;
+    case Committed::Swapped: {
+        file.staged.clear();  // the new copy holds the destination's name
+        // The new file steps aside first, so that the old one goes back to a free name.
+        int attempt = 1;
+        const std::optional<WString> asideName =
+            file.folder->FreeSideName(file.name, SideKind::New, attempt);
+        if (!asideName) break;
+        file.folder->Remember(*asideName);
+        const WString aside = SidePath(file.folder->Path(), *asideName);
+        if (MoveWaiting(file.destination, aside) != 0) break;
+        if (MoveWaiting(file.backup, file.destination) == 0) {
+            file.staged = aside;  // removed with the other staged copies
+            System().SetAttributes(file.destination, file.found.attributes);
+            Log(u"undo: " + file.destination + u" put back from " + file.backup);
+            file.backup.clear();
+            return;
+        }
+        // Where the old file cannot go back, the new one at least keeps the name filled.
+        if (MoveWaiting(aside, file.destination) != 0) file.staged.clear();
+        break;
+    }
+    case Committed::Stranded:
+        if (MoveWaiting(file.backup, file.destination) == 0) {
+            System().SetAttributes(file.destination, file.found.attributes);
+            Log(u"undo: " + file.destination + u" put back from " + file.backup);
+            file.backup.clear();
+            return;
+        }
+        // Both files stay under their side names: the next run puts the old one back.
+        file.staged.clear();
+        break;
+    }
+    const bool oldCopyThere = PathExists(file.backup);
+    notPutBack_.push_back({file.destination, oldCopyThere ? file.backup : WString()});
+    Log(u"undo: " + file.destination + u" could not be put back" +
+        (oldCopyThere ? u"; its old copy is " + file.backup : WString()));
+    file.backup.clear();
+}
+
+// What the run did, taken back in reverse order: swaps, then the copies beside the
+// destinations, then the folders it made.
+void CopyRun::Undo() {
+    for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+        file->unchanged.reset();
+        UndoFile(*file);
+    }
+    for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+        if (file->staged.empty()) continue;
+        if (RemoveWaiting(file->staged) == 0) Log(u"undo: staged copy removed: " + file->staged);
+        file->staged.clear();
+    }
+    for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
+        if (System().RemoveFolder(*folder) == 0) Log(u"undo: folder removed: " + *folder);
+    }
+}
+
+void CopyRun::EndStopped() {
+    state_.summary.cancelled = stop_ == Stop::Cancelled;
+    state_.summary.stoppedAt = stopEntry_;
+    state_.summary.notPutBack = notPutBack_.size();
+    if (stopEntry_ > 0) {
+        const RunFile& file = files_[stopEntry_ - 1];
+        Log(FileLogLine(*file.entry, {CopyResult::Failed, stopCode_}));
+    }
+    events_.ShowNow();
+    switch (stop_) {
+    case Stop::None:
+    case Stop::Cancelled: Log(u"cancelled: " + UndoText(notPutBack_)); break;
+    case Stop::Copy: events_.Tell(CopyFailedMessage(stopCode_, UndoText(notPutBack_))); break;
+    case Stop::Folder:
+        Log(u"Failed to make directory. " + stopFolder_ + u": error " + DecimalText(stopCode_) +
+            u"; " + UndoText(notPutBack_));
+        events_.Tell(FolderFailedMessage(stopFolder_, stopCode_));
+        break;
+    case Stop::NoSpace: events_.Tell(NoSpaceMessage(fullVolume_, needed_, free_)); break;
+    }
+}

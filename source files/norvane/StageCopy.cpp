@@ -1,0 +1,42 @@
+#include "norvane/StageCopy.h"
+
+#include "norvane/BriefHold.h"
+
+namespace {
+bool IsTaken(uint32_t error) {
+    return error == kErrorFileExists || error == kErrorAlreadyExists;
+}
+
+uint32_t CopyInto(const WString& source, const WString& target, CopyProgressFunction progress,
+                  void* progressData) {
+    BriefHoldWait wait;
+    uint32_t error;
+    do {
+        progress(0, progressData);
+        error = System().CopyToNewFile(source, target, progress, progressData);
+        // The target has a side file's name, which the copy itself created: a partial one goes,
+        // so a second try can create it again. A name taken by another file is left alone.
+        if (error != 0 && !IsTaken(error)) System().RemoveFile(target);
+    } while (wait.Again(error));
+    return error;
+}
+}  // namespace
+
+StagedCopy StageCopy(const WString& source, DestinationFolder& folder, const WString& name,
+                     bool normalise, CopyProgressFunction progress, void* progressData) {
+    StagedCopy copy{kErrorFileExists, WString()};
+    for (int attempt = 1; IsTaken(copy.error); ++attempt) {
+        const std::optional<WString> sideName = folder.FreeSideName(name, SideKind::New, attempt);
+        if (!sideName) return copy;
+        copy.path = SidePath(folder.Path(), *sideName);
+        copy.error = CopyInto(source, copy.path, progress, progressData);
+        // Taken or made, the name is no longer free for this run.
+        folder.Remember(*sideName);
+    }
+    if (copy.error != 0) {
+        copy.path.clear();
+        return copy;
+    }
+    if (normalise) System().SetAttributes(copy.path, kFileAttributeNormal);
+    return copy;
+}
