@@ -95,6 +95,9 @@ bool CopyRun::Run() {
     if (complete) {
         Finish();
     } else {
+        if (stopEntry_ > 0) {
+            Log(FileLogLine(*files_[stopEntry_ - 1].entry, {CopyResult::Failed, stopCode_}));
+        }
         Undo();
         EndStopped();
     }
@@ -252,7 +255,7 @@ bool CopyRun::SettleFilesInUse() {
         const InUseAnswer answer = events_.AskFilesInUse(FilesInUseText(held));
         static const WChar* const kAnswers[] = {u"Cancel", u"Try Again", u"Continue"};
         for (const RunFile* file : held) {
-            Log(u"in use: " + file->destination + u", by " + HoldersText(*file) + u"; answer: " +
+            Log(u"in use by " + HoldersText(*file) + u": " + file->destination + u"; answer: " +
                 kAnswers[static_cast<int>(answer)]);
         }
         if (answer == InUseAnswer::Continue) break;
@@ -486,10 +489,6 @@ void CopyRun::EndStopped() {
     state_.summary.cancelled = stop_ == Stop::Cancelled;
     state_.summary.stoppedAt = stopEntry_;
     state_.summary.notPutBack = notPutBack_.size();
-    if (stopEntry_ > 0) {
-        const RunFile& file = files_[stopEntry_ - 1];
-        Log(FileLogLine(*file.entry, {CopyResult::Failed, stopCode_}));
-    }
     events_.ShowNow();
     switch (stop_) {
     case Stop::None:

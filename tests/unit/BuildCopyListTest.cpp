@@ -42,7 +42,8 @@ Box SystemText(uint32_t code) {
 const Box kNoFile = ListBox("There is no file to copy.");
 const Box kNotValid = ListBox("Directory setting is not valid.");
 
-// A product's INSTALLDIR, a folder of $inst; its registry key is the product's name itself.
+// A product's INSTALLDIR, a folder of $inst (or, after a "!", the value as it stands); its
+// registry key is the product's name itself.
 struct RegistryValue {
     RegistryRoot root;
     std::string product, folder;
@@ -61,8 +62,10 @@ struct Preparation {
         temp.MakeFolder(u"inst\\B");
         state->rootFolder = temp / u"pkg\\";
         for (const auto& value : registry) {
+            const bool raw = !value.folder.empty() && value.folder[0] == '!';
             services.registry[{value.root, Wide(value.product), u"INSTALLDIR"}] =
-                temp / u"inst\\" + Wide(value.folder) + WChar(0);
+                (raw ? Wide(value.folder.substr(1)) : temp / u"inst\\" + Wide(value.folder)) +
+                WChar(0);
         }
     }
     // The content lines follow the launch line, which start-up has read.
@@ -137,6 +140,13 @@ const ListCase kListCases[] = {
      {kUserA, {RegistryRoot::LocalMachine, "A", "B"}}},
     {"PerMachineWhenPerUserHasNone", {Section("B"), {"two.bin"}, Section(), {"one.bin"}}, true,
      {"one.bin"}, 10, {}, {{RegistryRoot::LocalMachine, "A", "A"}}},
+    // A value that names no folder of its own is as good as none: the destinations would be
+    // relative to whatever the working folder is.
+    {"EmptyOrRelativeInstallDirIsNone", {Section(), {"one.bin"}}, true,
+     {"one.bin|$pkg\\A\\|$inst\\B\\"}, 10, {},
+     {{RegistryRoot::CurrentUser, "A", "!"}, {RegistryRoot::LocalMachine, "A", "B"}}},
+    {"RelativeInstallDirAloneNeverApplies", {Section(), {"one.bin"}}, false, {}, 0, {kNoFile},
+     {{RegistryRoot::CurrentUser, "A", "!Vendor\\A"}}},
 
     // Conditions, tested in the destination folder.
     {"Mode0AnyName", {Section("A", "0,Missing.exe,ProductA.exe"), {"one.bin"}}, true, {"one.bin"},
