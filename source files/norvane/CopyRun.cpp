@@ -5,6 +5,7 @@
 #include "norvane/BriefHold.h"
 #include "norvane/CopyProgress.h"
 #include "norvane/DisplayName.h"
+#include "norvane/LinkOnTheWay.h"
 #include "norvane/ProgressAccounting.h"
 #include "norvane/ReplaceStep.h"
 #include "norvane/RunLogLines.h"
@@ -126,7 +127,17 @@ bool CopyRun::Survey() {
         if (file.destination.size() >= static_cast<size_t>(kPathUnits)) {
             return Fail(Stop::Copy, kErrorFilenameExcedRange, i + 1);
         }
-        file.folder = &FolderFor(file.destination.substr(0, NameStart(file.destination)));
+        const WString folderPath = file.destination.substr(0, NameStart(file.destination));
+        file.folder = &FolderFor(folderPath);
+        // Nothing is written through a link below INSTALLDIR: not the folders on the way, not
+        // the destination.
+        bool& checked = folderChecked_[destinations_.Key(folderPath)];
+        if (!checked) {
+            checked = true;
+            if (auto link = LinkOnTheWay(file.entry->destFolder, folderPath)) {
+                return Fail(Stop::Link, kErrorAccessDenied, i + 1, *link);
+            }
+        }
         // A destination listed twice ends as the later entry has it: each swaps in turn.
         auto [earlier, first] = seen.emplace(destinations_.Key(file.destination), i);
         if (!first) {
@@ -144,6 +155,9 @@ bool CopyRun::Survey() {
             continue;
         }
         file.found = *listed;
+        if ((listed->attributes & kFileAttributeReparsePoint) != 0) {
+            return Fail(Stop::Link, kErrorAccessDenied, i + 1, file.destination);
+        }
         // A folder where the file must go: no waiting changes that.
         if ((listed->attributes & kFileAttributeDirectory) != 0) {
             return Fail(Stop::Copy, kErrorAccessDenied, i + 1);
@@ -357,15 +371,19 @@ bool CopyRun::Commit() {
         }
         if (file.road == Road::New) {
             // A rename that fails where the name is taken, so it never replaces anything.
-            const uint32_t error = MoveWaiting(file.staged, file.destination);
+            const uint32_t error = file.folder->Rename(file.staged, file.destination);
             if (error == 0) {
                 file.committed = Committed::Placed;
                 continue;
             }
             if (!IsTaken(error)) return Fail(Stop::Copy, error, i + 1);
-            // A file came to the name since the folder was read: it is swapped like any other.
+            // A file came to the name since the folder was read: it is swapped like any other,
+            // unless it is a link.
             FileFacts facts;
             if (System().QueryFile(file.destination, facts) == 0) file.found = facts;
+            if ((facts.attributes & kFileAttributeReparsePoint) != 0) {
+                return Fail(Stop::Link, kErrorAccessDenied, i + 1, file.destination);
+            }
             file.road = Road::Replace;
         }
         if (!Swap(file)) return Fail(Stop::Copy, stopCode_, i + 1);
@@ -379,7 +397,7 @@ void CopyRun::Finish() {
     std::vector<const RunFile*> atRestart;
     for (RunFile& file : files_) {
         if (!file.backup.empty()) {
-            const uint32_t error = RemoveWaiting(file.backup);
+            const uint32_t error = file.folder->Remove(file.backup);
             if (error != 0 && error != kErrorFileNotFound) System().RemoveAtRestart(file.backup);
         }
         if (file.unchanged) {
@@ -390,7 +408,7 @@ void CopyRun::Finish() {
             atRestart.push_back(&file);
         } else if (!file.repeated) {
             for (const WString& waiting : file.folder->WaitingCopies(file.name)) {
-                if (RemoveWaiting(waiting) == 0) {
+                if (file.folder->Remove(waiting) == 0) {
                     Log(u"a copy left for the restart is no longer wanted, removed: " + waiting);
                 }
             }
@@ -414,7 +432,7 @@ void CopyRun::UndoFile(RunFile& file) {
     case Committed::Queued:
         // Without its copy the system's rename at the restart has nothing to do.
         System().SetAttributes(file.destination, file.found.attributes);
-        if (RemoveWaiting(file.staged) == 0) {
+        if (file.folder->Remove(file.staged) == 0) {
             Log(u"undo: " + file.destination + u" is no longer replaced at the next restart");
         } else {
             notPutBack_.push_back({file.destination, WString()});
@@ -422,7 +440,7 @@ void CopyRun::UndoFile(RunFile& file) {
         file.staged.clear();
         return;
     case Committed::Placed:
-        if (RemoveWaiting(file.destination) == 0) {
+        if (file.folder->Remove(file.destination) == 0) {
             Log(u"undo: new file removed: " + file.destination);
         } else {
             notPutBack_.push_back({file.destination, WString()});
@@ -438,8 +456,8 @@ void CopyRun::UndoFile(RunFile& file) {
         if (!asideName) break;
         file.folder->Remember(*asideName);
         const WString aside = SidePath(file.folder->Path(), *asideName);
-        if (MoveWaiting(file.destination, aside) != 0) break;
-        if (MoveWaiting(file.backup, file.destination) == 0) {
+        if (file.folder->Rename(file.destination, aside) != 0) break;
+        if (file.folder->Rename(file.backup, file.destination) == 0) {
             file.staged = aside;  // removed with the other staged copies
             System().SetAttributes(file.destination, file.found.attributes);
             Log(u"undo: " + file.destination + u" put back from " + file.backup);
@@ -447,11 +465,11 @@ void CopyRun::UndoFile(RunFile& file) {
             return;
         }
         // Where the old file cannot go back, the new one at least keeps the name filled.
-        if (MoveWaiting(aside, file.destination) != 0) file.staged.clear();
+        if (file.folder->Rename(aside, file.destination) != 0) file.staged.clear();
         break;
     }
     case Committed::Stranded:
-        if (MoveWaiting(file.backup, file.destination) == 0) {
+        if (file.folder->Rename(file.backup, file.destination) == 0) {
             System().SetAttributes(file.destination, file.found.attributes);
             Log(u"undo: " + file.destination + u" put back from " + file.backup);
             file.backup.clear();
@@ -477,7 +495,9 @@ void CopyRun::Undo() {
     }
     for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
         if (file->staged.empty()) continue;
-        if (RemoveWaiting(file->staged) == 0) Log(u"undo: staged copy removed: " + file->staged);
+        if (file->folder->Remove(file->staged) == 0) {
+            Log(u"undo: staged copy removed: " + file->staged);
+        }
         file->staged.clear();
     }
     for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
@@ -500,5 +520,9 @@ void CopyRun::EndStopped() {
         events_.Tell(FolderFailedMessage(stopFolder_, stopCode_));
         break;
     case Stop::NoSpace: events_.Tell(NoSpaceMessage(fullVolume_, needed_, free_)); break;
+    case Stop::Link:
+        Log(LinkRefusalText(stopFolder_) + u" " + UndoText(notPutBack_));
+        events_.Tell(LinkMessage(stopFolder_, UndoText(notPutBack_)));
+        break;
     }
 }

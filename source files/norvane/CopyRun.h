@@ -35,7 +35,7 @@ public:
     bool Run();
 
 private:
-    enum class Stop { None, Copy, Folder, NoSpace, Cancelled };
+    enum class Stop { None, Copy, Folder, NoSpace, Link, Cancelled };
 
     bool Survey();
     bool SurveyExisting(RunFile& file);
@@ -61,6 +61,7 @@ private:
     std::map<WString, DestinationFolder> folders_;       // by the folder's key
     std::map<WString, std::vector<WString>> namesIn_;    // the run's names, by folder key
     std::map<WString, bool> folderMade_;                 // folders whose tree was made
+    std::map<WString, bool> folderChecked_;              // folders looked at for links
     std::vector<WString> madeFolders_;                   // by this run, top down
     std::vector<NotPutBack> notPutBack_;
     std::vector<uint8_t> buffer_;

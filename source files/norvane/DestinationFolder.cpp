@@ -1,6 +1,7 @@
 #include "norvane/DestinationFolder.h"
 
 #include "app/Notice.h"
+#include "norvane/BriefHold.h"
 
 namespace {
 constexpr int kMostSideNameAttempts = 100;
@@ -33,6 +34,12 @@ void DestinationFolder::Enter(const WString& folder, const RunDestinations& dest
     destinations_ = &destinations;
     files_.clear();
     waiting_.clear();
+    resolved_.reset();
+    {
+        // Closed at once: an open folder with the right to delete it keeps others from listing it.
+        std::unique_ptr<SystemFile> self;
+        if (System().OpenFile(folder, FileAccess::Change, self) == 0) resolved_ = self->FinalPath();
+    }
     if (auto listing = System().ListFolder(folder)) {
         for (FileFacts& facts : *listing) {
             Remember(std::move(facts));
@@ -86,6 +93,48 @@ std::optional<WString> DestinationFolder::OwnerOf(const SideNameParts& side,
     return side.owner.empty() ? std::nullopt : std::optional<WString>(side.owner);
 }
 
+uint32_t DestinationFolder::OpenToChange(const WString& path,
+                                         std::unique_ptr<SystemFile>& file) const {
+    if (const uint32_t error = System().OpenFile(path, FileAccess::Change, file)) return error;
+    // The name's attributes too: a system that follows a link while opening shows it there.
+    if (((file->Attributes() | System().GetAttributes(path)) & kFileAttributeReparsePoint) != 0) {
+        return kErrorAccessDenied;
+    }
+    const std::optional<WString> where = file->FinalPath();
+    if (resolved_ && where) {
+        const WString inside = System().FoldCase(*resolved_);
+        const WString found = System().FoldCase(*where);
+        const size_t separator = found.find_last_of(u"\\/");
+        if (separator == WString::npos ||
+            found.substr(0, separator) + u"\\" != inside + (inside.back() == u'\\' ? u"" : u"\\")) {
+            return kErrorAccessDenied;
+        }
+    }
+    return 0;
+}
+
+uint32_t DestinationFolder::Remove(const WString& path) const {
+    BriefHoldWait wait;
+    uint32_t error;
+    do {
+        std::unique_ptr<SystemFile> file;
+        error = OpenToChange(path, file);
+        if (error == 0) error = file->Remove();
+    } while (wait.Again(error));
+    return error;
+}
+
+uint32_t DestinationFolder::Rename(const WString& from, const WString& to) const {
+    BriefHoldWait wait;
+    uint32_t error;
+    do {
+        std::unique_ptr<SystemFile> file;
+        error = OpenToChange(from, file);
+        if (error == 0) error = file->Rename(to);
+    } while (wait.Again(error));
+    return error;
+}
+
 bool DestinationFolder::Held(const WString& name) const {
     std::unique_ptr<SystemFile> file;
     return IsHoldCode(System().OpenFile(folder_ + name, FileAccess::Replace, file));
@@ -97,7 +146,7 @@ void DestinationFolder::Sweep(const RunDestinations& destinations,
     std::vector<FileFacts> restored;
     for (auto& [key, facts] : files_) {
         const std::optional<SideNameParts> side = ParseSideName(facts.name);
-        if (!side || (facts.attributes & kFileAttributeDirectory) != 0 ||
+        if (!side || (facts.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint)) != 0 ||
             destinations.Contains(folder_ + facts.name)) {
             continue;
         }
@@ -107,7 +156,7 @@ void DestinationFolder::Sweep(const RunDestinations& destinations,
         const bool ownerThere = files_.count(System().FoldCase(*owner)) != 0;
         if (side->kind == SideKind::Old && !ownerThere) {
             // The replacement stopped between its two renames: the old file goes back.
-            if (System().MoveToNewName(path, folder_ + *owner) == 0) {
+            if (Rename(path, SidePath(folder_, *owner)) == 0) {
                 Log(u"leftover put back: " + path + u" -> " + folder_ + *owner);
                 gone.push_back(key);
                 restored.push_back(facts);
@@ -125,7 +174,7 @@ void DestinationFolder::Sweep(const RunDestinations& destinations,
         if ((facts.attributes & kFileAttributeReadOnly) != 0) {
             System().SetAttributes(path, kFileAttributeNormal);
         }
-        if (System().RemoveFile(path) == 0) {
+        if (Remove(path) == 0) {
             Log(u"leftover removed: " + path);
             gone.push_back(key);
         }

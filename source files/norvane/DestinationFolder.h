@@ -12,6 +12,11 @@
 // moved aside is removed when its destination holds the replacement, and put back when the
 // destination is missing. A side file's name that the run itself lists is a file like any other
 // and is left alone, and so is a side file whose owner cannot be told for certain.
+//
+// Product folders are often writable by standard users, and the tool runs elevated: every file
+// it deletes or renames here is opened as the name itself (a link is never followed), must be
+// no link, and must lie in this folder as the system resolves it, before the change is made
+// through that very handle. A link where none is expected is left alone.
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -56,7 +61,13 @@ public:
 
     const WString& Path() const { return folder_; }
 
+    // Deletes, or renames to a name that must be free, a file of this folder through a handle of
+    // the name itself, once it is known to be no link and to lie here; brief holds waited out.
+    uint32_t Remove(const WString& path) const;
+    uint32_t Rename(const WString& from, const WString& to) const;
+
 private:
+    uint32_t OpenToChange(const WString& path, std::unique_ptr<SystemFile>& file) const;
     void Sweep(const RunDestinations& destinations, const std::vector<WString>& listed);
     std::optional<WString> OwnerOf(const SideNameParts& side,
                                    const std::vector<WString>& listed) const;
@@ -64,6 +75,7 @@ private:
     void Remember(FileFacts facts);  // under its name in one letter case
 
     WString folder_;
+    std::optional<WString> resolved_;  // the folder as the system resolves it, when it can say
     std::unordered_map<WString, FileFacts> files_;  // by the name in one letter case
     std::unordered_map<WString, std::vector<WString>> waiting_;  // by the owner in one case
     const RunDestinations* destinations_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "framework/Diagnostics.h"
 #include "norvane/FormatByteCount.h"
+#include "norvane/LinkOnTheWay.h"
 #include "platform/SystemServices.h"
 
 const WChar kLeftAsItWasText[] = u"The installation was left as it was.";
@@ -51,6 +52,15 @@ RunMessage FolderFailedMessage(const WString& folder, uint32_t code) {
         kFolderFailedLine, kSource,
         u"Failed to make directory. " + folder + u" (error " + DecimalText(code) + u")",
         systemText ? &*systemText : nullptr);
+    return box;
+}
+
+RunMessage LinkMessage(const WString& link, const WString& undo) {
+    RunMessage box;
+    box.text = LinkRefusalText(link) + u"\r\n\r\n" + undo;
+    box.caption = u"File transfer error";
+    box.flags = kMbOk;
+    box.ownedByDialog = true;
     return box;
 }
 

@@ -22,6 +22,8 @@ WString UndoText(const std::vector<NotPutBack>& notPutBack);
 RunMessage CopyFailedMessage(uint32_t code, const WString& undo);
 // "Failed to make directory.", with the folder and the code for the debugger output.
 RunMessage FolderFailedMessage(const WString& folder, uint32_t code);
+// A link below INSTALLDIR, which the update does not write through.
+RunMessage LinkMessage(const WString& link, const WString& undo);
 RunMessage NoSpaceMessage(const WString& volume, uint64_t needed, uint64_t free);
 // The files that programs hold, and which programs.
 WString FilesInUseText(const std::vector<const RunFile*>& files);

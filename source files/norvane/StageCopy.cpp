@@ -7,8 +7,8 @@ bool IsTaken(uint32_t error) {
     return error == kErrorFileExists || error == kErrorAlreadyExists;
 }
 
-uint32_t CopyInto(const WString& source, const WString& target, CopyProgressFunction progress,
-                  void* progressData) {
+uint32_t CopyInto(const WString& source, const WString& target, const DestinationFolder& folder,
+                  CopyProgressFunction progress, void* progressData) {
     BriefHoldWait wait;
     uint32_t error;
     do {
@@ -16,7 +16,7 @@ uint32_t CopyInto(const WString& source, const WString& target, CopyProgressFunc
         error = System().CopyToNewFile(source, target, progress, progressData);
         // The target has a side file's name, which the copy itself created: a partial one goes,
         // so a second try can create it again. A name taken by another file is left alone.
-        if (error != 0 && !IsTaken(error)) System().RemoveFile(target);
+        if (error != 0 && !IsTaken(error)) folder.Remove(target);
     } while (wait.Again(error));
     return error;
 }
@@ -29,7 +29,7 @@ StagedCopy StageCopy(const WString& source, DestinationFolder& folder, const WSt
         const std::optional<WString> sideName = folder.FreeSideName(name, SideKind::New, attempt);
         if (!sideName) return copy;
         copy.path = SidePath(folder.Path(), *sideName);
-        copy.error = CopyInto(source, copy.path, progress, progressData);
+        copy.error = CopyInto(source, copy.path, folder, progress, progressData);
         // Taken or made, the name is no longer free for this run.
         folder.Remember(*sideName);
     }

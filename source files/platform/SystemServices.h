@@ -16,6 +16,7 @@ constexpr uint32_t kFileAttributeReadOnly = 0x1u;
 constexpr uint32_t kFileAttributeHidden = 0x2u;
 constexpr uint32_t kFileAttributeSystem = 0x4u;
 constexpr uint32_t kFileAttributeDirectory = 0x10u;
+constexpr uint32_t kFileAttributeReparsePoint = 0x400u;  // a link: symbolic link or junction
 constexpr uint32_t kFileAttributeNormal = 0x80u;
 
 // Message box flags, with the values the system gives them.
@@ -69,6 +70,9 @@ enum class FileAccess {
     Replace,
     // Reading, and setting attributes and times, which no holder's sharing can deny.
     ReadAndStamp,
+    // Deleting, renaming and its attributes, of the name itself: a link is opened as the link,
+    // never followed; a folder opens too.
+    Change,
 };
 
 // An open file; closed when the object goes.
@@ -83,6 +87,14 @@ public:
     virtual uint64_t LastWriteTime() = 0;  // 0 when the system cannot say
     // Sets the attributes and the last-write time; a 0 leaves that one as it is.
     virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
+    // The open file's attributes, kInvalidFileAttributes when the system cannot say.
+    virtual uint32_t Attributes() = 0;
+    // The full path the system has for the open file, nullopt when it cannot say.
+    virtual std::optional<WString> FinalPath() = 0;
+    // Through the open file (opened for Change): deletes it, or renames it to `path`, a name that
+    // must be free.
+    virtual uint32_t Remove() = 0;
+    virtual uint32_t Rename(const WString& path) = 0;
 };
 
 // A program that holds a file open, as the system's restart manager names it.

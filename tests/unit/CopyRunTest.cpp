@@ -30,6 +30,8 @@ public:
     std::vector<std::pair<WString, WString>> atRestart;  // renames queued for the restart
     std::set<WString> unlisted;                          // names the folder listing misses
     uint64_t freeBytes = UINT64_MAX;
+    std::set<WString> links;                   // paths that are links (reparse points)
+    std::map<WString, WString> elsewhere;      // where the system resolves these paths
     uint32_t partialCopyFails = 0;  // a copy writes its file, then answers this
     int steps = 0, failAt = 0, killAt = 0;
 
@@ -58,20 +60,25 @@ public:
     }
 
     uint64_t Milliseconds() override { return now; }
+    uint32_t GetAttributes(const WString& path) override {
+        const uint32_t attributes = base_.GetAttributes(path);
+        return attributes | (links.count(path) && attributes != kInvalidFileAttributes
+                                 ? kFileAttributeReparsePoint
+                                 : 0);
+    }
     void Pause(uint32_t milliseconds) override { now += milliseconds; }
     std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override {
         auto listing = base_.ListFolder(folder);
         if (!listing) return listing;
         std::vector<FileFacts> shown;
-        for (FileFacts& facts : *listing)
+        for (FileFacts& facts : *listing) {
+            if (links.count(folder + facts.name)) facts.attributes |= kFileAttributeReparsePoint;
             if (!unlisted.count(facts.name)) shown.push_back(std::move(facts));
+        }
         return shown;
     }
     uint32_t OpenFile(const WString& path, FileAccess access,
-                      std::unique_ptr<SystemFile>& file) override {
-        if (access == FileAccess::Replace && Held(path)) return kErrorSharingViolation;
-        return base_.OpenFile(path, access, file);
-    }
+                      std::unique_ptr<SystemFile>& file) override;
     bool SetAttributes(const WString& path, uint32_t attributes) override {
         return !Killed() && base_.SetAttributes(path, attributes);
     }
@@ -122,6 +129,59 @@ public:
     }
     std::optional<std::vector<FileHolder>> WhoHolds(const WString&) override { return holders; }
 };
+
+// A file opened to be deleted or renamed through its handle: the same holds, steps and answers
+// as a change by name, and the links and places the test says it has.
+class ChangeFile : public SystemFile {
+public:
+    ChangeFile(RunServices& os, WString path, std::unique_ptr<SystemFile> file)
+        : os_(os), path_(std::move(path)), file_(std::move(file)) {}
+    uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) override {
+        return file_->Read(buffer, capacity, count);
+    }
+    uint32_t Write(const uint8_t* data, uint32_t size) override { return file_->Write(data, size); }
+    uint64_t LastWriteTime() override { return file_->LastWriteTime(); }
+    uint32_t Stamp(uint32_t attributes, uint64_t time) override {
+        return file_->Stamp(attributes, time);
+    }
+    uint32_t Attributes() override {
+        return file_->Attributes() | (os_.links.count(path_) ? kFileAttributeReparsePoint : 0);
+    }
+    // Where the system resolves the name: where the test says, else the name itself.
+    std::optional<WString> FinalPath() override {
+        auto elsewhere = os_.elsewhere.find(path_);
+        if (elsewhere != os_.elsewhere.end()) return elsewhere->second;
+        WString path = path_.compare(0, 4, u"\\\\?\\") == 0 ? path_.substr(4) : path_;
+        return path.back() == u'\\' ? path.substr(0, path.size() - 1) : path;
+    }
+    uint32_t Remove() override {
+        if (os_.Held(path_)) return kErrorSharingViolation;
+        return os_.Step() ? file_->Remove() : kFault;
+    }
+    uint32_t Rename(const WString& to) override {
+        if (os_.Held(path_)) return kErrorAccessDenied;
+        if (!os_.Step()) return kFault;
+        if (!os_.move) return file_->Rename(to);
+        // The test's answer renames by name, which a handle still open would refuse under Wine.
+        file_.reset();
+        return os_.move(path_, to);
+    }
+
+private:
+    RunServices& os_;
+    WString path_;
+    std::unique_ptr<SystemFile> file_;
+};
+
+uint32_t RunServices::OpenFile(const WString& path, FileAccess access,
+                               std::unique_ptr<SystemFile>& file) {
+    if (access == FileAccess::Replace && Held(path)) return kErrorSharingViolation;
+    const uint32_t error = base_.OpenFile(path, access, file);
+    if (error == 0 && access == FileAccess::Change) {
+        file = std::make_unique<ChangeFile>(*this, path, std::move(file));
+    }
+    return error;
+}
 
 // What the run tells and asks; files in use are answered in turn (Cancel when none is left).
 class RecordingEvents : public RunEvents {
@@ -455,7 +515,7 @@ TEST(CopyRun, AFileInUseIsNamedWaitedForOrReplacedAtTheRestart) {
         events.answers = row.answers;
         if (row.releaseBeforeAnswer) events.beforeAnswer = [&] { package.os.heldUntil.clear(); };
         EXPECT_EQ(package.Run(events), row.complete);
-        ASSERT_GE(events.questions.size(), 1u);
+        ASSERT_GE(events.questions.size(), 1u) << events.Told();
         EXPECT_NE(Narrow(events.questions[0]).find(Narrow(held) + "\r\n    in use by Ledger (process 42)"),
                   std::string::npos)
             << Narrow(events.questions[0]);
@@ -533,6 +593,45 @@ TEST(CopyRun, NothingIsWrittenWhereTheBytesDoNotFitOrAFolderCannotBeMade) {
             << Narrow(events.told[0].debugReport);
         EXPECT_EQ(package.Tree(), "Data=a file where the folder must be " + std::string(kBefore));
     }
+}
+
+TEST(CopyRun, NothingIsWrittenRenamedOrDeletedThroughALinkBelowInstallDir) {
+    const struct {
+        const char* name;
+        std::vector<WString> links;  // under dst\ (dst itself: INSTALLDIR)
+        const char* refused;         // the link named, or none: the run completes
+    } rows[] = {
+        {"a folder on the way", {u"Data"}, "Data"},
+        {"the destination", {u"b.dll"}, "b.dll"},
+        {"INSTALLDIR itself, as a product moved to another drive has it", {u""}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Package package;
+        package.temp.MakeFolder(u"dst\\Data");
+        for (const WString& link : row.links) {
+            package.os.links.insert(link.empty() ? package.temp / u"dst" : package.Destination(link));
+        }
+        RecordingEvents events;
+        EXPECT_EQ(package.Run(events), row.refused == nullptr);
+        if (!row.refused) continue;
+        EXPECT_EQ(package.os.steps, 0);
+        EXPECT_EQ(events.Told(), Narrow(package.Destination(Wide(row.refused))) +
+                                     " is a link; the update does not write through links.\r\n\r\n"
+                                     "The installation was left as it was.|");
+    }
+    // What an interrupted run left is changed only through a handle of the name itself, once
+    // it is known to be no link and to lie in the folder: anything else stays.
+    Package package;
+    package.temp.WriteFile(u"dst\\b.dll~norvane.new", "planted");
+    package.temp.WriteFile(u"dst\\x.dll~norvane.old", "planted too");
+    package.os.links.insert(package.Destination(u"b.dll~norvane.new"));
+    package.os.elsewhere[package.Destination(u"x.dll~norvane.old")] = u"C:\\Windows\\x.dll";
+    RecordingEvents events;
+    EXPECT_TRUE(package.Run(events));
+    EXPECT_EQ(package.Tree(), "Data/ Data/new.dat=new b.dll=bbbb b.dll~norvane.new=planted "
+                              "changed.dll=changed! keep.txt=mine same.dll=same "
+                              "x.dll~norvane.old=planted too ");
 }
 
 TEST(CopyRun, TheBytesDecideWhatIsWrittenAndHoldsAreWaitedOut) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -41,7 +42,9 @@ FileFacts FactsOf(const struct stat& info, WString name = WString()) {
 
 class PosixFile : public SystemFile {
 public:
-    explicit PosixFile(int descriptor) : fd_(descriptor) {}
+    // `path`: where it was opened, for the changes made through it.
+    explicit PosixFile(int descriptor, std::string path = std::string())
+        : fd_(descriptor), path_(std::move(path)) {}
     ~PosixFile() override { ::close(fd_); }
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
@@ -75,9 +78,23 @@ public:
         }
         return 0;
     }
+    uint32_t Attributes() override {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0) return kInvalidFileAttributes;
+        return S_ISLNK(info.st_mode) ? kFileAttributeReparsePoint : AttributesOf(info);
+    }
+    // This system keeps no path for an open file that the tool could compare.
+    std::optional<WString> FinalPath() override { return std::nullopt; }
+    uint32_t Remove() override {
+        struct stat info {};
+        const bool folder = ::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode);
+        return (folder ? ::rmdir(path_.c_str()) : ::unlink(path_.c_str())) == 0 ? 0 : Errno();
+    }
+    uint32_t Rename(const WString& path) override;
 
 private:
     int fd_;
+    std::string path_;
 };
 }  // namespace
 
@@ -104,12 +121,24 @@ uint32_t PosixServices::QueryFile(const WString& path, FileFacts& facts) {
     return 0;
 }
 
+uint32_t PosixFile::Rename(const WString& path) {
+    const std::string target = PosixSystem().HostPath(path);
+    if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        path_ = target;
+        return 0;
+    }
+    return errno == EEXIST ? kErrorAlreadyExists : Errno();
+}
+
 uint32_t PosixServices::OpenFile(const WString& path, FileAccess access,
                                  std::unique_ptr<SystemFile>& file) {
-    const int descriptor =
-        ::open(HostPath(path).c_str(), access == FileAccess::Replace ? O_RDWR : O_RDONLY);
+    const std::string host = HostPath(path);
+    int flags = access == FileAccess::Replace ? O_RDWR : O_RDONLY;
+    // The name itself: a link is not followed.
+    if (access == FileAccess::Change) flags = O_PATH | O_NOFOLLOW;
+    const int descriptor = ::open(host.c_str(), flags);
     if (descriptor < 0) return Errno();
-    file = std::make_unique<PosixFile>(descriptor);
+    file = std::make_unique<PosixFile>(descriptor, host);
     return 0;
 }
 

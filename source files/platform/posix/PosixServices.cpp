@@ -63,11 +63,16 @@ std::string PosixServices::HostPath(const WString& windowsPath) const {
 
 uint32_t PosixServices::GetAttributes(const WString& path) {
     struct stat info {};
-    if (path.empty() || ::stat(HostPath(path).c_str(), &info) != 0) {
+    const std::string host = HostPath(path);
+    if (path.empty() || ::lstat(host.c_str(), &info) != 0) {
         Fail();
         return kInvalidFileAttributes;
     }
-    return AttributesOf(info);
+    // A link is a reparse point, a folder too where its target is one, as Windows has it.
+    if (!S_ISLNK(info.st_mode)) return AttributesOf(info);
+    struct stat target {};
+    const bool folder = ::stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    return kFileAttributeReparsePoint | (folder ? kFileAttributeDirectory : 0);
 }
 
 bool PosixServices::SetAttributes(const WString& path, uint32_t attributes) {

@@ -2,7 +2,9 @@
 // code.
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
@@ -45,6 +47,48 @@ public:
         info.FileAttributes = attributes;
         info.LastWriteTime.QuadPart = static_cast<LONGLONG>(lastWriteTime);
         return Answer(::SetFileInformationByHandle(file_.get(), FileBasicInfo, &info, sizeof info));
+    }
+    uint32_t Attributes() override {
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        if (!::GetFileInformationByHandleEx(file_.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        return tag.FileAttributes;
+    }
+    std::optional<WString> FinalPath() override {
+        std::wstring path(MAX_PATH, L'\0');
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const DWORD length =
+                ::GetFinalPathNameByHandleW(file_.get(), path.data(), static_cast<DWORD>(path.size()),
+                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            if (length == 0) return std::nullopt;
+            if (length < path.size()) {
+                path.resize(length);
+                // The "\\?\" form the system answers with, as the tool writes paths.
+                if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return FromWide((L"\\" + path.substr(7)).c_str());
+                if (path.compare(0, 4, L"\\\\?\\") == 0) return FromWide(path.c_str() + 4);
+                return FromWide(path.c_str());
+            }
+            path.assign(length, L'\0');
+        }
+        return std::nullopt;
+    }
+    uint32_t Remove() override {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        return Answer(::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition,
+                                                   sizeof disposition));
+    }
+    uint32_t Rename(const WString& path) override {
+        // The information ends in the name, which runs past the structure's own room for it.
+        const size_t nameBytes = path.size() * sizeof(wchar_t);
+        std::vector<BYTE> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+        auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        info->ReplaceIfExists = FALSE;
+        info->RootDirectory = nullptr;
+        info->FileNameLength = static_cast<DWORD>(nameBytes);
+        std::memcpy(info->FileName, path.data(), nameBytes);
+        return Answer(::SetFileInformationByHandle(file_.get(), FileRenameInfo, info,
+                                                   static_cast<DWORD>(buffer.size())));
     }
 
 private:
@@ -99,11 +143,17 @@ uint32_t Win32Services::QueryFile(const WString& path, FileFacts& facts) {
 uint32_t Win32Services::OpenFile(const WString& path, FileAccess access,
                                  std::unique_ptr<SystemFile>& file) {
     DWORD rights = GENERIC_READ;
+    DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN;
     if (access == FileAccess::Replace) rights |= GENERIC_WRITE | DELETE;
     if (access == FileAccess::ReadAndStamp) rights |= FILE_WRITE_ATTRIBUTES;
+    if (access == FileAccess::Change) {
+        // The name itself, never what a link points to; a folder opens as well.
+        rights = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE;
+        flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+    }
     HANDLE handle =
         ::CreateFileW(AsWide(path), rights, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                      nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
     file = std::make_unique<Win32File>(handle);
     return ERROR_SUCCESS;

@@ -65,7 +65,7 @@ inline void RemoveTree(const std::wstring& folder) {  // read-only files include
 }
 
 inline std::wstring FolderOf(const std::wstring& path) {
-    return path.substr(0, path.find_last_of(L'\\') + 1);
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
 inline void WriteBytes(const std::wstring& path, const std::string& bytes) {

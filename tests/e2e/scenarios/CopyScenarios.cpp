@@ -214,6 +214,52 @@ E2E_SCENARIO(copy_file_in_use) {
     }
 }
 
+E2E_SCENARIO(copy_refuses_links) {
+    // A folder below INSTALLDIR that is a link (made from the Linux side by the test's fixture:
+    // C:\norvane-e2e-links\install\Data points at ..\elsewhere): the run is refused before
+    // anything is written, and what the link points at stays as it was.
+    Case(run, L"a folder on the way is a link", [&](ToolCase& tool) {
+        const std::wstring links = L"C:\\norvane-e2e-links\\";
+        if (!Exists(links + L"install\\Data")) run.Abort("fixture", "the link is missing");
+        tool.WritePackage({{L"L", PerUser, {{L"Data\\x.dat", 100}, {L"y.dat", 10}}, L"0", L"m",
+                            links + L"install\\"}});
+        HWND dialog = tool.StartToMainDialog();
+        Click(dialog, IDC_START);
+        tool.Answer(tool.ExpectBox(
+            "refusal",
+            {L"File transfer error",
+             links + L"install\\Data is a link; the update does not write through links.\r\n\r\n"
+                     L"The installation was left as it was."},
+            dialog));
+        tool.AwaitRunEnd(dialog);
+        run.Equal("status", kStopped, ControlText(dialog, IDC_STATUS));
+        run.True("the link's target", ReadBytes(links + L"elsewhere\\x.dat") == "target",
+                 "it changed");
+        run.True("the other file", !Exists(links + L"install\\y.dat"), "it was written");
+        std::wstring names;
+        for (const auto& entry : std::filesystem::directory_iterator(links + L"elsewhere"))
+            names += entry.path().filename().wstring() + L" ";
+        run.Equal("what the link points at", L"x.dat ", names);
+        tool.Exit(dialog, {tool.root + L"Report.txt"});
+    });
+}
+
+E2E_SCENARIO(copy_slash_in_a_file_line) {
+    // "/" separates as "\\" does: the folder is made and the file goes into it.
+    Case(run, L"a slash in the name", [&](ToolCase& tool) {
+        tool.WritePackage({{L"A", PerUser, {{L"Data/x.dat", 300}}}});
+        HWND dialog = tool.StartToMainDialog();
+        Click(dialog, IDC_START);
+        tool.AwaitRunEnd(dialog);
+        run.Equal("status", kComplete, ControlText(dialog, IDC_STATUS));
+        ExpectCopied(run, tool, tool.entries);
+        run.True("the folder", (GetFileAttributesW((tool.folder + L"install\\A\\Data").c_str()) &
+                                FILE_ATTRIBUTE_DIRECTORY) != 0,
+                 "Data is no folder");
+        tool.Exit(dialog, {tool.root + L"Report.txt"});
+    });
+}
+
 E2E_SCENARIO(copy_install_dir_expandable) {
     // An INSTALLDIR written as an expandable string names the folder its reference stands for.
     Case(run, L"REG_EXPAND_SZ", [&](ToolCase& tool) {
