@@ -7,6 +7,7 @@
 #include "check/CheckHost.h"
 #include "check/LineTraps.h"
 #include "norvane/BuildCopyList.h"
+#include "norvane/LinkOnTheWay.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/SectionCondition.h"
 #include "paths/PathServices.h"
@@ -185,6 +186,9 @@ void PlanCopies(const AppState& state, const CheckServices& services,
                      DecimalText(static_cast<int64_t>(destination.size())) +
                      u" characters long: its copy would fail (paths of 260 or more): " +
                      Quoted(showPath(destination))});
+        } else if (const std::optional<WString> link = LinkOnTheWay(entry.destFolder, destination)) {
+            result.findings.push_back({line, Severity::Error,
+                                       u"the tool stops: " + LinkRefusalText(showPath(*link))});
         } else if (exists && System().IsDirectory(destination)) {
             result.findings.push_back({line, Severity::Error,
                                        u"the destination is a folder: its copy would fail: " +

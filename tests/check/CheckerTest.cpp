@@ -287,4 +287,30 @@ const DryRunCase kDryRuns[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, DemoDryRun, ::testing::ValuesIn(kDryRuns),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A folder link below INSTALLDIR, where this system can make one.
+TEST(DemoDryRun, ALinkBelowInstallDirStopsTheTool) {
+    TempFolder temp;
+    std::filesystem::copy(NORVANE_DEMO_DIR, temp.Host(u"pkg"),
+                          std::filesystem::copy_options::recursive);
+    temp.MakeFolder(u"instA\\elsewhere");
+    temp.WriteFile(u"instA\\ProductA.exe", "old");
+    std::error_code error;
+    std::filesystem::create_directory_symlink("elsewhere", temp.Host(u"instA\\Data"), error);
+    if (error || (NativeSystem().GetAttributes(temp / u"instA\\Data") & kFileAttributeReparsePoint) == 0)
+        GTEST_SKIP() << "no folder links here";
+    const std::string bytes = *temp.ReadFile(u"pkg\\Update.up");
+    const WString package = temp / u"pkg";
+    CheckServices services(NativeSystem(), package,
+                           {{u"Software\\NorvaneDemo\\ProductA", temp / u"instA"},
+                            {u"Software\\NorvaneDemo\\ProductB", temp / u"instA"}});
+    ScopedSystemOverride inPlace(services);
+    const DryRunResult run = DryRun(bytes, services, LintList(bytes, package + u"\\").outline,
+                                    [](const WString& p) { return p; });
+    ExpectFindings(run.findings,
+                   {N(4, "the section applies"),
+                    E(11, "the tool stops: " + Narrow(temp / u"instA\\Data") +
+                              " is a link; the update does not write through links."),
+                    E(12, "is a link"), N(14, "the section applies")});
+}
 }  // namespace
