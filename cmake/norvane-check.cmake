@@ -1,5 +1,6 @@
 # The version, written once in project(), for the version resource, norvane-check --version and
-# the release's name.
+# the release's name; beside it the commit the build comes from.
+include("${CMAKE_SOURCE_DIR}/cmake/norvane-commit.cmake")
 set(NORVANE_GENERATED "${CMAKE_BINARY_DIR}/generated")
 configure_file("${CMAKE_SOURCE_DIR}/cmake/norvane_version.h.in" "${NORVANE_GENERATED}/norvane_version.h" @ONLY)
 if(TARGET Norvane)

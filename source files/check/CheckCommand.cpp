@@ -35,9 +35,9 @@ const WChar kHelp[] =
     u"\n"
     u"Exit status: 0 no finding (notes do not count), 1 warnings only, 2 any error.\n";
 
+// The version and the commit the checker was built from, as the release's README names them.
 WString Version() {
-    const char* version = NORVANE_VERSION;
-    return WString(version, version + sizeof(NORVANE_VERSION) - 1);
+    return NORVANE_VERSION_TEXT u" (commit " NORVANE_COMMIT_TEXT u")";
 }
 
 void Refuse(const WString& why) {

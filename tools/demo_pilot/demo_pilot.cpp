@@ -2,8 +2,9 @@
 // control's text, and readies a dialog for a screenshot. Each call does one step, so a script can
 // take screenshots in between.
 //   demo_pilot wait-main | press <control id> | wait-text <control id> <text>
-//   demo_pilot catch-wait   holds the tool while its wait dialog shows; prints "GEOMETRY PID"
-//   demo_pilot resume <pid> lets the held tool go on
+//   demo_pilot catch-wait   holds the tool while its wait dialog shows, painted and on the
+//                           screen; prints "GEOMETRY THREAD"
+//   demo_pilot resume <thread> lets the held tool go on
 //   demo_pilot front        the main dialog in front and uncovered; prints "GEOMETRY"
 // GEOMETRY is the dialog's rectangle on the screen as an image crop: WIDTHxHEIGHT+X+Y.
 #include <windows.h>
@@ -44,6 +45,26 @@ HWND FindToolDialog(bool main) {
     return search.found;
 }
 
+BOOL CALLBACK FindMainDialogOf(HWND window, LPARAM data) {
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (std::wcscmp(className, L"#32770") != 0 || ::GetDlgItem(window, kStartButton) == nullptr) {
+        return TRUE;
+    }
+    *reinterpret_cast<bool*>(data) = true;
+    return FALSE;
+}
+
+// The tool creates its main dialog, hidden, only once its wait dialog has painted all of
+// itself, and prepares before showing it: while that dialog exists unseen, the wait dialog is
+// complete. A control's update region alone does not tell: it is emptied when the control
+// begins to paint, not when it is done.
+bool HasMainDialog(DWORD thread) {
+    bool found = false;
+    ::EnumThreadWindows(thread, FindMainDialogOf, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 HWND WaitForMainDialog(DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
         if (HWND dialog = FindToolDialog(true)) return dialog;
@@ -60,25 +81,43 @@ std::wstring Text(HWND control) {
     return buffer;
 }
 
-// Suspends (or resumes) every thread of a process.
-void HoldProcess(DWORD processId, bool hold) {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return;
-    THREADENTRY32 entry{};
+// Wine draws a window into memory and sends the picture to the X server when a thread of the
+// process next waits for messages, or at the end of a paint at least 50 ms after such a wait.
+// The tool's preparation waits for nothing, so a picture painted just before it can stay off
+// the screen until the main dialog shows. A thread of ours in the held tool that asks for a
+// key's state sends every window's picture to the screen: Wine looks for input first.
+bool ShowPaintedPicture(DWORD process) {
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    auto* ours = reinterpret_cast<BYTE*>(::GetProcAddress(user32, "GetAsyncKeyState"));
+    HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, process);
+    if (ours == nullptr || modules == INVALID_HANDLE_VALUE) return false;
+    BYTE* theirs = nullptr;
+    MODULEENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Thread32First(snapshot, &entry); more;
-         more = ::Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID != processId) continue;
-        if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
-            if (hold) {
-                ::SuspendThread(thread);
-            } else {
-                ::ResumeThread(thread);
-            }
-            ::CloseHandle(thread);
+    for (BOOL more = ::Module32FirstW(modules, &entry); more;
+         more = ::Module32NextW(modules, &entry)) {
+        if (::lstrcmpiW(entry.szModule, L"user32.dll") == 0) {
+            theirs = entry.modBaseAddr + (ours - reinterpret_cast<BYTE*>(user32));
+            break;
         }
     }
-    ::CloseHandle(snapshot);
+    ::CloseHandle(modules);
+    HANDLE tool = ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                    PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                FALSE, process);
+    if (theirs == nullptr || tool == nullptr) {
+        if (tool != nullptr) ::CloseHandle(tool);
+        return false;
+    }
+    HANDLE thread =
+        ::CreateRemoteThread(tool, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(theirs),
+                             reinterpret_cast<void*>(VK_SHIFT), 0, nullptr);
+    ::CloseHandle(tool);
+    if (thread == nullptr) return false;
+    // A held thread of the tool may hold a lock the new thread needs: then give up this time.
+    const bool done = ::WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    ::CloseHandle(thread);
+    return done;
 }
 
 BOOL CALLBACK FindPendingPaint(HWND window, LPARAM data) {
@@ -133,9 +172,10 @@ void PrintGeometry(HWND dialog) {
                 rect.top);
 }
 
-// Waits for the wait dialog, then holds the tool while the dialog is on the screen, painted.
+// Waits for the wait dialog, then holds the tool (its one thread, which prepares) while the
+// dialog is on the screen, complete.
 int CatchWaitDialog() {
-    int unpainted = 0;
+    int missed = 0;
     for (DWORD started = ::GetTickCount(); ::GetTickCount() - started < 60000;) {
         HWND wait = FindToolDialog(false);
         if (wait == nullptr) {
@@ -143,20 +183,24 @@ int CatchWaitDialog() {
             continue;
         }
         DWORD process = 0;
-        ::GetWindowThreadProcessId(wait, &process);
-        HoldProcess(process, true);
-        if (::IsWindowVisible(wait) && IsPainted(wait)) {
+        const DWORD threadId = ::GetWindowThreadProcessId(wait, &process);
+        HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
+        if (thread == nullptr) continue;
+        // The main dialog lives for a few milliseconds before the preparation ends: no pause.
+        while (!HasMainDialog(threadId) && ::IsWindowVisible(wait)) continue;
+        ::SuspendThread(thread);
+        if (::IsWindowVisible(wait) && IsPainted(wait) && ShowPaintedPicture(process)) {
+            ::CloseHandle(thread);
             UncoverDialog(wait);
             PrintGeometry(wait);
-            std::printf(" %lu\n", process);
+            std::printf(" %lu\n", threadId);
             return 0;
         }
-        HoldProcess(process, false);
-        ++unpainted;
-        ::Sleep(1);
+        ::ResumeThread(thread);
+        ::CloseHandle(thread);
+        ++missed;
     }
-    std::fprintf(stderr, "demo_pilot: missed the wait dialog (seen unpainted %d times)\n",
-                 unpainted);
+    std::fprintf(stderr, "demo_pilot: missed the wait dialog (caught too late %d times)\n", missed);
     return 1;
 }
 }  // namespace
@@ -165,13 +209,17 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
         std::fwprintf(stderr,
                       L"usage: demo_pilot wait-main | press <id> | wait-text <id> <text> | "
-                      L"catch-wait | resume <pid> | front\n");
+                      L"catch-wait | resume <thread> | front\n");
         return 2;
     }
     std::wstring step = argv[1];
     if (step == L"catch-wait") return CatchWaitDialog();
     if (step == L"resume" && argc == 3) {
-        HoldProcess(std::wcstoul(argv[2], nullptr, 10), false);
+        HANDLE thread =
+            ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, std::wcstoul(argv[2], nullptr, 10));
+        if (thread == nullptr) return 1;
+        ::ResumeThread(thread);
+        ::CloseHandle(thread);
         return 0;
     }
     HWND dialog = WaitForMainDialog(60000);
