@@ -20,6 +20,7 @@
 #include "norvane/CopyRun.h"
 #include "norvane/LaunchLine.h"
 #include "norvane/QuietRunEvents.h"
+#include "norvane/VerifyRun.h"
 #include "norvane/RunLogLines.h"
 #include "paths/PathServices.h"
 #include "platform/win32/UniqueResource.h"
@@ -62,8 +63,9 @@ void ShowUnwatchedBox(const WString& text, UINT flags) {
 
 // The command line asked for something the tool will not do: it says so (in the log too), and
 // ends before anything is read or copied.
-bool RefuseCommandLine(RunContext& run, const WString& why) {
-    run.failure = kExitBadCommandLine;
+bool RefuseCommandLine(RunContext& run, const WString& why,
+                       uint32_t exitCode = kExitBadCommandLine) {
+    run.failure = exitCode;
     run.log.Write(u"the command line is refused: " + why);
     if (run.options.mode != RunMode::Quiet) {
         ShowUnwatchedBox(why + u"\r\n\r\n" + kRunOptionsHelp, MB_OK | MB_ICONERROR);
@@ -83,12 +85,20 @@ bool ReadCommandLine(RunContext& run) {
     if (!run.options.logPath.empty()) {
         if (const uint32_t error = run.log.Open(run.options.logPath); error != 0) {
             const std::optional<WString> text = System().SystemErrorText(error);
-            return RefuseCommandLine(run, u"The log file \"" + run.options.logPath +
-                                              u"\" cannot be written: " +
-                                              text.value_or(u"error " + DecimalText(error)));
+            return RefuseCommandLine(run,
+                                     u"The log file \"" + run.options.logPath +
+                                         u"\" cannot be written: " +
+                                         text.value_or(u"error " + DecimalText(error)),
+                                     kExitLogFailed);
         }
     }
-    run.log.Write(u"==== Norvane " NORVANE_VERSION_TEXT u" starts: " + ModuleText());
+    const RunIdentity identity = System().Identity();
+    run.log.SetProcessId(identity.processId);
+    const WString logPath = System().FullPath(run.options.logPath).value_or(run.options.logPath);
+    for (const WString& line : RunStartLines(NORVANE_VERSION_TEXT, NORVANE_COMMIT_TEXT,
+                                             ModuleText(), identity, logPath)) {
+        run.log.Write(line);
+    }
     run.log.Write(u"command line: " + FromWide(::GetCommandLineW()));
     if (!run.options.refusal.empty()) {
         return RefuseCommandLine(run, u"The command line cannot be read at \"" +
@@ -191,6 +201,12 @@ void RunDialogs(AppState& state) {
     state.waitDialogObject = nullptr;
 }
 
+// Is the update in place? The same preparation, then the comparison; nothing is written.
+void RunVerify(AppState& state) {
+    if (BuildCopyList(state, *state.textObject, nullptr)) VerifyInstallation(state);
+    state.CopyList.clear();
+}
+
 // The same preparation and the same worker as the dialogs', with no window at all.
 void RunQuiet(AppState& state) {
     if (BuildCopyList(state, *state.textObject, nullptr)) {
@@ -228,9 +244,14 @@ void Run(HINSTANCE instance, RunContext& run) {
     list.buffer.reset();
     if (loaded) {
         run.log.Write(u"list read: " + state.rootFolder + u"Update.up");
-        // The document is for a person at the screen; an unattended run opens nothing.
-        if (!run.options.Unattended()) OpenLaunchDocument(state, *state.textObject);
-        if (run.options.mode == RunMode::Quiet) {
+        // The document is for a person at the screen about to update; an unattended run and a
+        // check open nothing.
+        if (!run.options.Unattended() && !run.options.verify) {
+            OpenLaunchDocument(state, *state.textObject);
+        }
+        if (run.options.verify) {
+            RunVerify(state);
+        } else if (run.options.mode == RunMode::Quiet) {
             RunQuiet(state);
         } else {
             RunDialogs(state);

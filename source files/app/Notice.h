@@ -16,6 +16,8 @@ constexpr uint32_t kExitBadCommandLine = 87;
 constexpr uint32_t kExitFailure = 1603;
 constexpr uint32_t kExitNothingToCopy = 1605;
 constexpr uint32_t kExitAlreadyRunning = 1618;
+// The log cannot be made, or is refused (a link, a file of several names).
+constexpr uint32_t kExitLogFailed = 1622;
 // Every file in place, some of them only when Windows restarts.
 constexpr uint32_t kExitRestartNeeded = 3010;
 
@@ -24,8 +26,9 @@ struct RunContext {
     RunLog log;
     uint32_t failure = kExitSuccess;  // the exit code of the run's first failure
 
-    // What the process ends with: 0 in an interactive run, whatever happened, as it always has.
-    uint32_t ExitCode() const { return options.Unattended() ? failure : kExitSuccess; }
+    // What the process ends with: the outcome's code when any argument was given; 0 on every
+    // road of a run started with none, as it always has been.
+    uint32_t ExitCode() const { return options.arguments ? failure : kExitSuccess; }
 };
 
 // The process's run.

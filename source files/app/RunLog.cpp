@@ -12,6 +12,7 @@ uint32_t RunLog::Open(const WString& path) {
 void RunLog::Write(const WString& text) {
     if (!file_) return;
     WString line = System().LocalTimeText() + u"  ";
+    if (processId_ != 0) line += u"[" + DecimalText(processId_) + u"]  ";
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n') {
             while (i + 1 < text.size() && (text[i + 1] == u'\r' || text[i + 1] == u'\n')) ++i;

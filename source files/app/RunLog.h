@@ -14,10 +14,13 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     void Close() { file_.reset(); }
 
-    // One line in UTF-8: the local time, then the text; line breaks within it read " | ".
+    // One line in UTF-8: the local time, the process id in brackets (so that runs appending to
+    // one log can be told apart), then the text; line breaks within it read " | ".
     void Write(const WString& text);
+    void SetProcessId(uint32_t processId) { processId_ = processId; }
 
 private:
+    uint32_t processId_ = 0;
     std::mutex mutex_;
     std::unique_ptr<SystemFile> file_;
 };

@@ -99,15 +99,19 @@ public:
             status_ = kErrors;
             return;
         }
+        size_t written = 0;
         for (const PlannedCopy& copy : run.plan) {
+            if (!copy.unchanged) ++written;
             WriteText(stdout, u"copy " + HostForm(copy.source) + u" -> " +
                                   HostForm(copy.destination) +
-                                  (copy.replaces ? u" (replaces the existing file)" : u"") + u"\n");
+                                  (copy.replaces ? u" (replaces the existing file)" : u"") +
+                                  (copy.unchanged ? u" (unchanged)" : u"") + u"\n");
         }
         const size_t count = run.plan.size();
         WriteText(stdout, DecimalText(static_cast<int64_t>(count)) +
                               (count == 1 ? u" file, " : u" files, ") +
-                              FormatByteCount(run.totalBytes) + u" bytes\n");
+                              FormatByteCount(run.totalBytes) + u" bytes; " +
+                              DecimalText(static_cast<int64_t>(written)) + u" to write\n");
     }
 
     int Status() const { return status_; }

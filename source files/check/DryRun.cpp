@@ -7,6 +7,7 @@
 #include "check/CheckHost.h"
 #include "check/LineTraps.h"
 #include "norvane/BuildCopyList.h"
+#include "norvane/FileMatch.h"
 #include "norvane/LinkOnTheWay.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/SectionCondition.h"
@@ -98,7 +99,8 @@ private:
                     section.key, u": this system has no registry, so only --installdir answers");
             }
             return SectionNoInstallDirText(
-                section.key, u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, nor from --installdir");
+                section.key,
+                u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, 32-bit view, nor from --installdir");
         }
         // The destination exactly as the tool composes it from the value.
         auto scratch = std::make_unique<AppState>();
@@ -173,12 +175,16 @@ Finding CaseNote(const CheckServices::CaseMatch& match,
 
 void PlanCopies(const AppState& state, const CheckServices& services,
                 const std::function<WString(const WString&)>& showPath, DryRunResult& result) {
+    std::vector<uint8_t> buffer;
     for (size_t i = 0; i < state.CopyList.size(); ++i) {
         const CopyEntry& entry = state.CopyList[i];
         const uint32_t line = i < services.probeLines.size() ? services.probeLines[i] : 0;
+        const WString source = entry.sourceFolder + entry.fileName;
         const WString destination = entry.destFolder + entry.fileName;
         const bool exists = !IsFileMissing(destination, WString());
-        result.plan.push_back({line, entry.sourceFolder + entry.fileName, destination, exists});
+        // Compared as the tool compares it: a file already in place is left as it is.
+        const bool unchanged = exists && MatchFiles(source, destination, buffer) == FileMatch::Same;
+        result.plan.push_back({line, source, destination, exists && !unchanged, unchanged});
         if (destination.size() >= kPathLengthLimit) {
             result.findings.push_back(
                 {line, Severity::Error,

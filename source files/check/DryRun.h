@@ -16,6 +16,7 @@ struct PlannedCopy {
     WString source;
     WString destination;
     bool replaces;  // the destination exists and would be replaced
+    bool unchanged = false;  // the destination already holds the source's bytes: nothing written
 };
 
 struct DryRunResult {

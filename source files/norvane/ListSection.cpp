@@ -56,7 +56,8 @@ void LogSection(uint32_t headerLine, const WString& key, const InstallDirLookup&
     const std::optional<RegistryRoot> root = lookup.root;
     const WString from = RootName(root.value_or(RegistryRoot::LocalMachine));
     if (!root) {
-        what = SectionNoInstallDirText(key, u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE");
+        // The view read is named: a value only in the 64-bit view is the usual reason.
+        what = SectionNoInstallDirText(key, u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, 32-bit view");
     } else if (!section.applies) {
         what = SectionConditionFailsText(condition, section.destFolder, from);
     } else {

@@ -28,6 +28,22 @@ WString FileLogLine(const CopyEntry& entry, const CopyOutcome& outcome) {
     return line;
 }
 
+std::vector<WString> RunStartLines(const WString& version, const WString& commit,
+                                   const WString& module, const RunIdentity& identity,
+                                   const WString& logPath) {
+    const auto known = [](const WString& text) { return text.empty() ? WString(u"?") : text; };
+    std::vector<WString> lines = {
+        u"==== Norvane " + version + u" (commit " + commit + u") starts: " + module,
+        u"account " + known(identity.account) + u" on " + known(identity.computer) + u", " +
+            (identity.elevated ? u"elevated" : u"not elevated") + u"; log " + logPath};
+    if (identity.systemAccount) {
+        lines.push_back(u"the local system account runs the tool: HKEY_CURRENT_USER is that "
+                        u"account's own, so products whose INSTALLDIR is kept only per user are "
+                        u"not found there");
+    }
+    return lines;
+}
+
 WString RunEndLine(const AppState& state, uint32_t exitCode) {
     const RunSummary& run = state.summary;
     WString status;

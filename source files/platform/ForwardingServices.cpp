@@ -106,6 +106,9 @@ std::optional<WString> ForwardingServices::ReadRegistryString(RegistryRoot root,
                                                               const WString& valueName) {
     return base_.ReadRegistryString(root, subKey, valueName);
 }
+RunIdentity ForwardingServices::Identity() {
+    return base_.Identity();
+}
 std::optional<WString> ForwardingServices::ModulePath() {
     return base_.ModulePath();
 }

@@ -103,6 +103,15 @@ struct FileHolder {
     uint32_t processId = 0;
 };
 
+// Who runs the process, and where, as the log's first lines name it.
+struct RunIdentity {
+    WString account;   // DOMAIN\user; empty when the system cannot say
+    WString computer;  // empty when the system cannot say
+    bool elevated = false;
+    bool systemAccount = false;  // the local system account, as deployment services run programs
+    uint32_t processId = 0;
+};
+
 // Told the bytes of the current file copied so far, as the system's copy routine counts them.
 using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
 
@@ -186,6 +195,7 @@ public:
 
     // The running executable's full path, nullopt when the system cannot give it.
     virtual std::optional<WString> ModulePath() = 0;
+    virtual RunIdentity Identity() = 0;
 
     // Diagnostics.
     virtual void DebugOutput(const WString& text) = 0;

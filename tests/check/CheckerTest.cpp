@@ -17,7 +17,8 @@
 // blanks at the end of a file name. The registry, which only Windows has.
 #ifdef _WIN32
 #define POSIX_ONLY(...)
-const char kNoInstallDir[] = "under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, nor from --installdir";
+const char kNoInstallDir[] =
+    "under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, 32-bit view, nor from --installdir";
 #else
 #define POSIX_ONLY(...) __VA_ARGS__,
 const char kNoInstallDir[] = "this system has no registry, so only --installdir answers";
@@ -244,7 +245,7 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
     uint64_t sourceBytes = 0;
     for (const PlannedCopy& copy : run.plan) {
         const std::string line = Narrow(copy.source) + " -> " + Narrow(copy.destination) +
-                                 (copy.replaces ? " (replaces)" : "");
+                                 (copy.replaces ? " (replaces)" : "") + (copy.unchanged ? " (unchanged)" : "");
         plan.push_back(Replaced(Replaced(line, Narrow(temp.Path()), ""), Narrow(folderA), "instA"));
         sourceBytes += temp.ReadFile(copy.source.substr(temp.Path().size()))->size();
     }

@@ -1,5 +1,5 @@
 // The one road of every box: shown in an interactive run, logged in every run, and noted in the
-// exit code of an unattended one, where nothing may wait for a click.
+// exit code of a run given any argument; an unattended one never waits for a click.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,13 +11,18 @@ namespace {
 TEST(Notice, ShowsTheBoxOnlyWhenSomeoneWatchesAndLogsItAlways) {
     const struct {
         RunMode mode;
+        bool arguments;  // any given at all
         size_t boxes;
         const char* logged;
         uint32_t exitCode;
     } rows[] = {
-        {RunMode::Interactive, 2, "box shown \"File read error\": Failed to load | the name", 0},
-        {RunMode::Passive, 0, "box not shown (unattended run) \"File read error\": Failed", 1605},
-        {RunMode::Quiet, 0, "box not shown (unattended run) \"File read error\": Failed", 1605},
+        {RunMode::Interactive, false, 2, "box shown \"File read error\": Failed to load | the name",
+         0},
+        {RunMode::Interactive, true, 2, "box shown \"File read error\": Failed to load", 1605},
+        {RunMode::Passive, true, 0, "box not shown (unattended run) \"File read error\": Failed",
+         1605},
+        {RunMode::Quiet, true, 0, "box not shown (unattended run) \"File read error\": Failed",
+         1605},
     };
     for (const auto& row : rows) {
         TempFolder temp;
@@ -25,6 +30,7 @@ TEST(Notice, ShowsTheBoxOnlyWhenSomeoneWatchesAndLogsItAlways) {
         ScopedSystemOverride inPlace(os);
         RunContext& run = CurrentRun();
         run.options.mode = row.mode;
+        run.options.arguments = row.arguments;
         ASSERT_EQ(run.log.Open(temp / u"logs.txt"), 0u);
         // The first failure's code is the run's.
         Notice(nullptr, u"Failed to load\r\n\r\nthe name", u"File read error", kMbTopmost,

@@ -10,6 +10,7 @@ std::string Read(const RunOptions& options) {
     std::string read = modes[static_cast<int>(options.mode)];
     if (!options.logPath.empty()) read += " log " + Narrow(options.logPath);
     if (options.help) read += " help";
+    if (options.verify) read += " verify";
     if (!options.refusal.empty()) {
         read += " refused " + Narrow(options.refusedArgument) + ": " + Narrow(options.refusal);
     }
@@ -30,6 +31,12 @@ TEST(RunOptions, SwitchesAreReadAndEverythingElseRefused) {
         {{u"/log=C:\\a.log"}, "interactive log C:\\a.log"},
         {{u"-LOG:C:\\a.log", u"/quiet"}, "quiet log C:\\a.log"},
         {{u"/?"}, "interactive help"},
+        // An administrator's habit from other installers: taken, and nothing to do.
+        {{u"/norestart", u"/quiet"}, "quiet"},
+        {{u"/VERIFY", u"/quiet"}, "quiet verify"},
+        {{u"/log", u"/verify"}, "interactive verify refused /log: A file name must follow /log."},
+        // A switch of other installers that this one does not have.
+        {{u"/silent"}, "interactive refused /silent: This argument is not known."},
         {{u"/log"}, "interactive refused /log: A file name must follow /log."},
         {{u"/log", u"/quiet"}, "quiet refused /log: A file name must follow /log."},
         {{u"/log=", u"/quiet"}, "quiet refused /log=: A file name must follow /log."},
@@ -43,7 +50,10 @@ TEST(RunOptions, SwitchesAreReadAndEverythingElseRefused) {
          "quiet refused " + std::string(100, 'x') + "?: This argument is not known."},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(Read(ReadRunOptions(row.arguments)), row.read);
+        const RunOptions options = ReadRunOptions(row.arguments);
+        EXPECT_EQ(Read(options), row.read);
+        // Any argument makes the exit code tell the outcome.
+        EXPECT_EQ(options.arguments, !row.arguments.empty());
     }
 }
 }  // namespace

@@ -1,3 +1,5 @@
+#include <pwd.h>
+#include <unistd.h>
 #include "platform/posix/PosixServices.h"
 
 #include <fcntl.h>
@@ -176,4 +178,14 @@ PosixServices& PosixSystem() {
 
 SystemServices& NativeSystem() {
     return PosixSystem();
+}
+
+RunIdentity PosixServices::Identity() {
+    RunIdentity identity;
+    if (const passwd* user = ::getpwuid(::geteuid())) identity.account = WideFromUtf8(user->pw_name);
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) == 0) identity.computer = WideFromUtf8(host);
+    identity.elevated = ::geteuid() == 0;
+    identity.processId = static_cast<uint32_t>(::getpid());
+    return identity;
 }

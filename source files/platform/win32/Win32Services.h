@@ -48,6 +48,7 @@ public:
     std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
                                               const WString& valueName) override;
     std::optional<WString> ModulePath() override;
+    RunIdentity Identity() override;
     void DebugOutput(const WString& text) override;
     uint32_t LastError() override;
     std::optional<WString> SystemErrorText(uint32_t code) override;

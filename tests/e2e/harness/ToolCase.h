@@ -218,6 +218,20 @@ public:
             run.Abort("start", "the tool did not start, error " + std::to_string(startError_));
         }
     }
+    // Starts the tool again, once the last run has ended, with other arguments.
+    void Rerun(const std::wstring& newArguments) {
+        if (thread_) WaitForSingleObject(thread_.get(), kWaitMs);
+        thread_.reset();
+        process_.reset();
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            exitCode_.reset();
+            debugOutput_.clear();
+        }
+        ResetEvent(started_.get());
+        arguments = newArguments;
+        Start();
+    }
     HWND StartToMainDialog() {
         Start();
         return AwaitDialog("the main dialog shown", [](HWND window) {

@@ -3,16 +3,16 @@
 #include "harness/ToolCase.h"
 
 namespace {
-// The log's lines after their time stamps, one a line, as text.
+// The log's lines after their time stamps and process ids, one a line, as text.
 std::wstring LogLines(const std::wstring& path) {
     const std::string bytes = ReadBytes(path).value_or("");
     std::wstring lines;
     for (size_t start = 0; start < bytes.size();) {
         size_t end = bytes.find("\r\n", start);
         if (end == std::string::npos) end = bytes.size();
-        lines += Widen(bytes.substr(start + std::min<size_t>(25, end - start),
-                                    end - start - std::min<size_t>(25, end - start))) +
-                 L"\n";
+        const size_t tag = bytes.find("]  ", start);
+        const size_t text = tag != std::string::npos && tag < end ? tag + 3 : start;
+        lines += Widen(bytes.substr(text, end - text)) + L"\n";
         start = end + 2;
     }
     return lines;
@@ -162,5 +162,49 @@ E2E_SCENARIO(unattended_file_in_use) {
         CloseHandle(info.hProcess);
         run.True("the held file updated at the restart",
                  ReadBytes(held) == ToolCase::Contents(tool.entries[1]), "it was not");
+    });
+}
+
+E2E_SCENARIO(unattended_exit_codes) {
+    // Codes that deployments count on: a switch of other installers refused with 87 even with the
+    // box shown, a log that cannot be made 1622, /norestart taken, and /verify's 0 and 1.
+    const Product product{L"A", PerUser, {{L"one.dat", 1000}, {L"two.dat", 200}}};
+    Case(run, L"a switch of other installers", [&](ToolCase& tool) {
+        tool.WritePackage({product});
+        tool.arguments = L" /silent";
+        tool.Start();
+        const HWND box = tool.AwaitDialog("the refusal", [](HWND window) {
+            return IsMessageBox(window) && IsWindowVisible(window);
+        });
+        const std::wstring text = ControlText(box, kTextControl);
+        const std::wstring refusal =
+            L"The command line cannot be read at \"/silent\": This argument is not known.";
+        run.Equal("the refusal", refusal, text.substr(0, refusal.size()));
+        tool.Answer({WindowText(box), text, true, box, nullptr});
+        tool.ExpectEnd({}, L"", 87);
+        run.True("nothing copied", !Exists(tool.Destination(tool.entries[0])), "a file was copied");
+    });
+    Case(run, L"a log that cannot be made", [&](ToolCase& tool) {
+        tool.WritePackage({product});
+        tool.arguments = L" /quiet /log \"" + tool.folder + L"no such folder\\run.log\"";
+        tool.Start();
+        tool.ExpectEnd({}, L"", 1622);
+        run.True("nothing copied", !Exists(tool.Destination(tool.entries[0])), "a file was copied");
+    });
+    Case(run, L"norestart and verify", [&](ToolCase& tool) {
+        tool.WritePackage({product});
+        const std::wstring log = tool.folder + L"run.log";
+        tool.arguments = L" /norestart /quiet /log \"" + log + L"\"";
+        tool.Start();
+        tool.ExpectEnd({}, L"", 0);
+        tool.Rerun(L" /verify /quiet /log \"" + log + L"\"");
+        tool.ExpectEnd({}, L"", 0);
+        ExpectLogHas(run, LogLines(log), L"The update is in place: all 2 files match.");
+        const std::wstring changed = tool.Destination(tool.entries[1]);
+        WriteBytes(changed, "changed by hand");
+        tool.Rerun(L" /verify /quiet /log \"" + log + L"\"");
+        tool.ExpectEnd({}, L"", 1);
+        ExpectLogHas(run, LogLines(log), L"verify " + changed + L": differs");
+        run.True("nothing written", ReadBytes(changed) == "changed by hand", "it was");
     });
 }
