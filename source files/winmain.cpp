@@ -21,6 +21,7 @@
 #include "norvane/LaunchLine.h"
 #include "norvane/RunLogLines.h"
 #include "paths/PathServices.h"
+#include "platform/win32/SingleInstance.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
@@ -194,13 +195,17 @@ void RunQuiet(AppState& state) {
 void Run(HINSTANCE instance, RunContext& run) {
     if (!ReadCommandLine(run)) return;
 
-    UniqueMutex mutex(::CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
-    if (!mutex) {
-        ReportError(kMutexFailedLine, kSource, u"Already running", kExitAlreadyRunning);
+    SingleInstance marker;
+    const InstanceClaim claim = marker.Claim();
+    if (claim == InstanceClaim::Unavailable) {
+        // Not another instance: a run that cannot make sure it is alone is a failure to retry
+        // as such, not one to wait out.
+        run.log.Write(u"the single-instance marker cannot be made: " +
+                      SystemCodeText(marker.Error()));
+        ReportError(kMutexFailedLine, kSource, u"Already running", kExitFailure);
         return;
     }
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        // Another instance owns it; this one only closes its handle.
+    if (claim == InstanceClaim::HeldByAnother) {
         ReportError(kAlreadyRunningLine, kSource, u"Already running. ERROR_ALREADY_EXISTS ",
                     kExitAlreadyRunning);
         return;
@@ -230,8 +235,7 @@ void Run(HINSTANCE instance, RunContext& run) {
     }
     delete state.textObject;
     state.textObject = nullptr;
-    ::ReleaseMutex(mutex.get());
-    mutex.reset();
+    marker.Release();
     if (!loaded) Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
 }
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include "app/Utf8.h"
 
+WString SystemCodeText(uint32_t code) {
+    const std::optional<WString> text = System().SystemErrorText(code);
+    return u"error " + DecimalText(code) + (text ? u": " + *text : WString());
+}
+
 uint32_t RunLog::Open(const WString& path) {
     std::unique_ptr<SystemFile> file;
     const uint32_t error = System().OpenForAppend(path, file);

@@ -7,6 +7,9 @@
 
 #include "platform/SystemServices.h"
 
+// "error 5: Access denied.": a system's code as the log names it.
+WString SystemCodeText(uint32_t code);
+
 class RunLog {
 public:
     // Opens, or creates, the file to append to: 0, or the system's code.

@@ -1,6 +1,7 @@
 // Start-up as a user meets it: the single-instance guard, the reading of "Update.up" and the
 // document that the list's launch line names.
 #include "harness/ToolCase.h"
+#include "platform/win32/SingleInstance.h"
 
 namespace {
 
@@ -20,14 +21,14 @@ void ExpectStartupBox(ToolCase& tool, const MessageBoxView& expected,
 }  // namespace
 
 E2E_SCENARIO(startup_second_instance) {
-    // A mutex under the marker's name is another instance: start-up reports it on the debugger
-    // output and in a box, and opens not even the launch line's document.
+    // The marker taken as the tool takes it is another instance: start-up reports it on the
+    // debugger output and in a box, and opens not even the launch line's document.
     Case(run, L"another instance holds the marker", [&](ToolCase& tool) {
         tool.WritePackage({}, L"[x]Readme.txt");
         WriteBytes(tool.root + L"Readme.txt", "readme");
-        UniqueHandle marker(CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
-        if (!marker || GetLastError() == ERROR_ALREADY_EXISTS) {
-            run.Abort("setup", "the marker exists already: a leftover instance may be running");
+        SingleInstance marker;
+        if (marker.Claim() != InstanceClaim::Owned) {
+            run.Abort("setup", "the marker is taken: a leftover instance may be running");
         }
         const std::wstring message = L"Already running. ERROR_ALREADY_EXISTS ";
         ExpectStartupBox(tool, {L"error", message + L"\r\n", true},
