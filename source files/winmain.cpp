@@ -81,10 +81,9 @@ bool ReadCommandLine(RunContext& run) {
     run.options = ReadRunOptions(CommandLineArguments());
     if (!run.options.logPath.empty()) {
         if (const uint32_t error = run.log.Open(run.options.logPath); error != 0) {
-            const std::optional<WString> text = System().SystemErrorText(error);
             return RefuseCommandLine(run, u"The log file \"" + run.options.logPath +
                                               u"\" cannot be written: " +
-                                              text.value_or(u"error " + DecimalText(error)));
+                                              LogOpenFailureText(error));
         }
     }
     run.log.Write(u"==== Norvane " NORVANE_VERSION_TEXT u" starts: " + ModuleText());

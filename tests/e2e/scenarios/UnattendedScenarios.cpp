@@ -5,6 +5,8 @@
 // After windows.h:
 #include <sddl.h>
 
+#include "support/FileLinks.h"
+
 namespace {
 // The log's lines after their time stamps, one a line, as text.
 std::wstring LogLines(const std::wstring& path) {
@@ -163,4 +165,25 @@ E2E_SCENARIO(unattended_runs) {
             }
         });
     }
+}
+
+E2E_SCENARIO(unattended_log_is_a_link) {
+    // A log name that someone made a link to another file is refused as a log that cannot be
+    // made: the run ends before the list is read, and the other file stays as it was. (Which
+    // files a log may be is the log's unit table; this is the real exe's road.)
+    Case(run, L"a link to another file", [&](ToolCase& tool) {
+        tool.WritePackage({{L"A", PerUser, {{L"one.dat", 10}}}});
+        const std::wstring other = tool.folder + L"other.txt", log = tool.folder + L"run.log";
+        WriteBytes(other, "not the tool's");
+        if (!MakeFileSymlink(other, log)) throw ScenarioSkipped{"no symbolic link here"};
+        struct Unlinked {  // before the case folder goes, while the link's target is there
+            std::wstring link;
+            ~Unlinked() { RemoveFileSymlink(link); }
+        } unlinked{log};
+        tool.arguments = L" /quiet /log \"" + log + L"\"";
+        tool.Start();
+        tool.ExpectEnd({}, L"", 87);
+        run.Equal("the other file", L"not the tool's", Widen(ReadBytes(other).value_or("")));
+        run.True("nothing copied", !Exists(tool.Destination(tool.entries[0])), "one.dat copied");
+    });
 }
