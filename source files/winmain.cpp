@@ -21,6 +21,7 @@
 #include "norvane/LaunchLine.h"
 #include "norvane/RunLogLines.h"
 #include "paths/PathServices.h"
+#include "platform/win32/OpenAsUser.h"
 #include "platform/win32/SingleInstance.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
@@ -149,7 +150,9 @@ void OpenLaunchDocument(AppState& state, CTextLine& text) {
     const char* item = text.NextItem();
     std::optional<WString> target = LaunchTarget(state.rootFolder, item, text.ItemAnsiComplete());
     if (target) {
-        ::ShellExecuteW(nullptr, L"open", AsWide(*target), nullptr, nullptr, SW_SHOWNORMAL);
+        if (std::optional<WString> fallback = OpenAsDesktopUser(*target)) {
+            CurrentRun().log.Write(*fallback);
+        }
     }
 }
 
