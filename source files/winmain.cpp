@@ -243,6 +243,9 @@ void Run(HINSTANCE instance, RunContext& run) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // A drive without its disk, or a file that cannot be opened, answers with an error code:
+    // no box of the system's waits for a click in a run that nobody watches.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     LoadDllsFromSystemFolderOnly();
     RunContext& run = CurrentRun();
     Run(instance, run);
