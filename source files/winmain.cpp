@@ -23,6 +23,8 @@
 #include "norvane/VerifyRun.h"
 #include "norvane/RunLogLines.h"
 #include "paths/PathServices.h"
+#include "platform/win32/OpenAsUser.h"
+#include "platform/win32/SingleInstance.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
@@ -84,11 +86,9 @@ bool ReadCommandLine(RunContext& run) {
     run.options = ReadRunOptions(CommandLineArguments());
     if (!run.options.logPath.empty()) {
         if (const uint32_t error = run.log.Open(run.options.logPath); error != 0) {
-            const std::optional<WString> text = System().SystemErrorText(error);
             return RefuseCommandLine(run,
                                      u"The log file \"" + run.options.logPath +
-                                         u"\" cannot be written: " +
-                                         text.value_or(u"error " + DecimalText(error)),
+                                         u"\" cannot be written: " + LogOpenFailureText(error),
                                      kExitLogFailed);
         }
     }
@@ -161,7 +161,9 @@ void OpenLaunchDocument(AppState& state, CTextLine& text) {
     const char* item = text.NextItem();
     std::optional<WString> target = LaunchTarget(state.rootFolder, item, text.ItemAnsiComplete());
     if (target) {
-        ::ShellExecuteW(nullptr, L"open", AsWide(*target), nullptr, nullptr, SW_SHOWNORMAL);
+        if (std::optional<WString> fallback = OpenAsDesktopUser(*target)) {
+            CurrentRun().log.Write(*fallback);
+        }
     }
 }
 
@@ -220,13 +222,17 @@ void RunQuiet(AppState& state) {
 void Run(HINSTANCE instance, RunContext& run) {
     if (!ReadCommandLine(run)) return;
 
-    UniqueMutex mutex(::CreateMutexW(nullptr, TRUE, L"__Norvane_Class__"));
-    if (!mutex) {
-        ReportError(kMutexFailedLine, kSource, u"Already running", kExitAlreadyRunning);
+    SingleInstance marker;
+    const InstanceClaim claim = marker.Claim();
+    if (claim == InstanceClaim::Unavailable) {
+        // Not another instance: a run that cannot make sure it is alone is a failure to retry
+        // as such, not one to wait out.
+        run.log.Write(u"the single-instance marker cannot be made: " +
+                      SystemCodeText(marker.Error()));
+        ReportError(kMutexFailedLine, kSource, u"Already running", kExitFailure);
         return;
     }
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        // Another instance owns it; this one only closes its handle.
+    if (claim == InstanceClaim::HeldByAnother) {
         ReportError(kAlreadyRunningLine, kSource, u"Already running. ERROR_ALREADY_EXISTS ",
                     kExitAlreadyRunning);
         return;
@@ -261,13 +267,15 @@ void Run(HINSTANCE instance, RunContext& run) {
     }
     delete state.textObject;
     state.textObject = nullptr;
-    ::ReleaseMutex(mutex.get());
-    mutex.reset();
+    marker.Release();
     if (!loaded) Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
 }
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // A drive without its disk, or a file that cannot be opened, answers with an error code:
+    // no box of the system's waits for a click in a run that nobody watches.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     LoadDllsFromSystemFolderOnly();
     RunContext& run = CurrentRun();
     Run(instance, run);

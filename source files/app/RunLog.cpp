@@ -2,6 +2,23 @@
 
 #include "app/Utf8.h"
 
+WString SystemCodeText(uint32_t code) {
+    const std::optional<WString> text = System().SystemErrorText(code);
+    return u"error " + DecimalText(code) + (text ? u": " + *text : WString());
+}
+
+WString LogOpenFailureText(uint32_t code) {
+    switch (code) {
+    case kErrorStoppedOnSymlink:
+        return u"the name is a link, and a log is written only into a file of its own.";
+    case kErrorTooManyLinks:
+        return u"the file has other names too (hard links), and a log is written only into a "
+               u"file of its own.";
+    default:
+        return System().SystemErrorText(code).value_or(u"error " + DecimalText(code));
+    }
+}
+
 uint32_t RunLog::Open(const WString& path) {
     std::unique_ptr<SystemFile> file;
     const uint32_t error = System().OpenForAppend(path, file);

@@ -7,9 +7,15 @@
 
 #include "platform/SystemServices.h"
 
+// "error 5: Access denied.": a system's code as the log names it.
+WString SystemCodeText(uint32_t code);
+// Why a log file cannot be opened (OpenForAppend's code), in words for the refusal.
+WString LogOpenFailureText(uint32_t code);
+
 class RunLog {
 public:
-    // Opens, or creates, the file to append to: 0, or the system's code.
+    // Opens, or creates, the file to append to: 0, or the system's code. Only a file of its
+    // own: a link or a file with other names is refused (SystemServices::OpenForAppend).
     uint32_t Open(const WString& path);
     bool IsOpen() const { return file_ != nullptr; }
     void Close() { file_.reset(); }

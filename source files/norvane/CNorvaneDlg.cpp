@@ -1,7 +1,6 @@
 #include "norvane/CNorvaneDlg.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "app/Notice.h"
 #include "framework/Diagnostics.h"
@@ -9,6 +8,7 @@
 #include "norvane/CopyThreadProc.h"
 #include "norvane/FormatByteCount.h"
 #include "norvane/ShowCopyDisplay.h"
+#include "platform/win32/OpenAsUser.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
 
@@ -107,7 +107,9 @@ void CNorvaneDlg::OnExit() noexcept {
     // The report is for a person at the screen; an unattended run opens nothing.
     if (!::IsWindowEnabled(::GetDlgItem(hwnd, IDC_START)) && !CurrentRun().options.Unattended()) {
         WString report = appState->rootFolder + u"Report.txt";
-        ::ShellExecuteW(nullptr, L"open", AsWide(report), nullptr, nullptr, SW_SHOWNORMAL);
+        if (std::optional<WString> fallback = OpenAsDesktopUser(report)) {
+            CurrentRun().log.Write(*fallback);
+        }
     }
     ::EndDialog(hwnd, 0);
 }

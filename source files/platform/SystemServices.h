@@ -39,6 +39,8 @@ constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 constexpr uint32_t kErrorDirNotEmpty = 145;
 constexpr uint32_t kErrorBadPathname = 161;
+constexpr uint32_t kErrorStoppedOnSymlink = 681;
+constexpr uint32_t kErrorTooManyLinks = 1142;
 constexpr uint32_t kErrorUnableToRemoveReplaced = 1175;
 constexpr uint32_t kErrorUnableToMoveReplacement = 1176;
 constexpr uint32_t kErrorUnableToMoveReplacement2 = 1177;
@@ -166,6 +168,9 @@ public:
     // Text in one letter case, as the file system compares names.
     virtual WString FoldCase(const WString& text) = 0;
     // A file opened, or created, to append to, while other programs may read and write it.
+    // Only a file of its own: a name that is a link (kErrorStoppedOnSymlink) or a file that has
+    // other names too (kErrorTooManyLinks) is refused, since whoever made them could turn the
+    // writes to another file; a file made between the look and the open is noticed.
     virtual uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) = 0;
     // The local date and time, as "2026-12-07 13:45:02.125".
     virtual WString LocalTimeText() = 0;

@@ -226,8 +226,19 @@ WString PosixServices::FoldCase(const WString& text) {
 }
 
 uint32_t PosixServices::OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) {
-    const int descriptor = ::open(HostPath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (descriptor < 0) return Errno();
+    const std::string host = HostPath(path);
+    // A new file, else the one there; never through a link at the name.
+    int descriptor = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    if (descriptor < 0 && errno == EEXIST) {
+        descriptor = ::open(host.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW);
+    }
+    if (descriptor < 0) return errno == ELOOP ? kErrorStoppedOnSymlink : Errno();
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || info.st_nlink > 1) {
+        const uint32_t error = info.st_nlink > 1 ? kErrorTooManyLinks : Errno();
+        ::close(descriptor);
+        return error;
+    }
     file = std::make_unique<PosixFile>(descriptor);
     return 0;
 }

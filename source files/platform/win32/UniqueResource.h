@@ -62,8 +62,24 @@ struct LocalMemoryTraits {
     static void Close(Handle handle) noexcept { ::LocalFree(handle); }
 };
 
+// A private namespace stays open, and its objects reachable by name, while a handle to it lives;
+// closing the handle never destroys it under another instance that holds one too.
+struct PrivateNamespaceTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::ClosePrivateNamespace(handle, 0); }
+};
+
+struct BoundaryDescriptorTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle handle) noexcept { ::DeleteBoundaryDescriptor(handle); }
+};
+
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueThread = UniqueResource<NullHandleTraits>;
 using UniqueMutex = UniqueResource<NullHandleTraits>;
 using UniqueHkey = UniqueResource<RegistryKeyTraits>;
 using UniqueLocal = UniqueResource<LocalMemoryTraits>;
+using UniquePrivateNamespace = UniqueResource<PrivateNamespaceTraits>;
+using UniqueBoundaryDescriptor = UniqueResource<BoundaryDescriptorTraits>;

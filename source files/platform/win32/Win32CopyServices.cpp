@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/win32/OpenLogFile.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 #include "platform/win32/Win32Services.h"
@@ -216,11 +217,8 @@ WString Win32Services::FoldCase(const WString& text) {
 }
 
 uint32_t Win32Services::OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) {
-    // Appending only: every write lands at the end, also when another run writes the same file.
-    HANDLE handle = ::CreateFileW(AsWide(path), FILE_APPEND_DATA | SYNCHRONIZE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (const uint32_t error = OpenLogFile(path, handle)) return error;
     file = std::make_unique<Win32File>(handle);
     return ERROR_SUCCESS;
 }
