@@ -18,9 +18,9 @@
 
 #include "Stopwatch.h"
 #include "app/AppState.h"
-#include "norvane/CNorvaneDlg.h"
+#include "norvane/ui/CNorvaneDlg.h"
 #include "norvane/CopyProgress.h"
-#include "norvane/ShowCopyDisplay.h"
+#include "norvane/ui/ShowCopyDisplay.h"
 #include "resource.h"
 
 namespace {

@@ -10,19 +10,20 @@
 #include <vector>
 
 #include "app/AppState.h"
-#include "app/Notice.h"
-#include "app/PrivateHeap.h"
+#include "reporting/Notice.h"
+#include "base/PrivateHeap.h"
 #include "framework/BaseWndProc.h"
 #include "framework/CWaitDlg.h"
-#include "framework/Diagnostics.h"
+#include "reporting/Diagnostics.h"
 #include "norvane/BuildCopyList.h"
-#include "norvane/CNorvaneDlg.h"
+#include "norvane/ui/CNorvaneDlg.h"
 #include "norvane/CopyRun.h"
 #include "norvane/LaunchLine.h"
 #include "norvane/QuietRunEvents.h"
 #include "norvane/VerifyRun.h"
 #include "norvane/RunLogLines.h"
-#include "paths/PathServices.h"
+#include "paths/ComposePath.h"
+#include "paths/RootFolder.h"
 #include "platform/win32/OpenAsUser.h"
 #include "platform/win32/SingleInstance.h"
 #include "platform/win32/UniqueResource.h"
@@ -32,10 +33,7 @@
 #include "norvane_version.h"
 
 namespace {
-const WString kSource = u"source files\\winmain";
-constexpr int kMutexFailedLine = 23;
-constexpr int kAlreadyRunningLine = 28;
-constexpr int kDialogFailedLine = 226;
+const WString kSource = kStartupSource;
 // A box shown before the run (the switches, a refused command line) closes by itself after
 // this long, so that a mistyped switch never leaves a run that nobody watches waiting.
 constexpr UINT kUnwatchedBoxMs = 60000;

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/PathLimits.h"
+#include "base/WString.h"
 #include "app/CopyDisplay.h"
 #include "app/CopyEntry.h"
 #include "app/CopyOutcome.h"
@@ -18,7 +19,6 @@ class CWaitDlg;
 using WindowHandle = void*;
 using InstanceHandle = void*;
 
-constexpr int kPathUnits = 260;  // MAX_PATH, terminator included
 constexpr int kPathSlotCount = 5;
 
 struct AppState {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 class CopyDisplay {
 public:

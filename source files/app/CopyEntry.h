@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // One file to copy. Both full paths are folder + fileName with nothing between them.
 struct CopyEntry {

@@ -3,7 +3,7 @@
 // the dialog and the tests read them.
 #include <cstdint>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 enum class CopyResult {
     New,        // the destination did not exist and was copied

@@ -15,7 +15,7 @@
 // is refused before anything is read or copied.
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 enum class RunMode { Interactive, Passive, Quiet };
 

@@ -10,7 +10,8 @@
 #include "check/ListLint.h"
 #include "norvane/FormatByteCount.h"
 #include "norvane_version.h"
-#include "paths/PathServices.h"
+#include "paths/ComposePath.h"
+#include "paths/RootFolder.h"
 
 namespace {
 constexpr int kClean = 0;

@@ -4,6 +4,6 @@
 // on this machine. Exit status: 0 no finding, 1 warnings only, 2 any error or a refused run.
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 int RunCheck(const std::vector<WString>& arguments);

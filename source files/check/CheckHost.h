@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "platform/SystemServices.h"
 
 // The absolute Windows form of a folder named on the command line, without a trailing

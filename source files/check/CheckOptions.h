@@ -4,7 +4,7 @@
 //   norvane-check --help | --version
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 struct InstallDirOption {
     WString key;

@@ -24,8 +24,8 @@ uint32_t CheckServices::GetAttributes(const WString& path) {
 }
 
 // Nothing is ever written: a dry run leaves the machine as it found it.
-bool CheckServices::SetAttributes(const WString&, uint32_t) {
-    return false;
+uint32_t CheckServices::SetAttributes(const WString&, uint32_t) {
+    return kErrorAccessDenied;
 }
 
 bool CheckServices::IsDirectory(const WString& path) {
@@ -42,9 +42,9 @@ uint32_t CheckServices::RemoveFolder(const WString&) {
     return kErrorAccessDenied;
 }
 
-uint32_t CheckServices::OpenFile(const WString& path, FileAccess access,
-                                 std::unique_ptr<SystemFile>& file) {
-    return access == FileAccess::Read ? base_.OpenFile(path, access, file) : kErrorAccessDenied;
+OpenedFile CheckServices::OpenFile(const WString& path, FileAccess access) {
+    if (access != FileAccess::Read) return {kErrorAccessDenied, nullptr};
+    return base_.OpenFile(path, access);
 }
 
 uint32_t CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction,
@@ -64,14 +64,16 @@ uint32_t CheckServices::RemoveFile(const WString&) {
     return kErrorAccessDenied;
 }
 
-void CheckServices::RemoveAtRestart(const WString&) {}
+uint32_t CheckServices::RemoveAtRestart(const WString&) {
+    return kErrorAccessDenied;
+}
 
 uint32_t CheckServices::ReplaceAtRestart(const WString&, const WString&) {
     return kErrorAccessDenied;
 }
 
-uint32_t CheckServices::OpenForAppend(const WString&, std::unique_ptr<SystemFile>&) {
-    return kErrorAccessDenied;
+OpenedFile CheckServices::OpenForAppend(const WString&) {
+    return {kErrorAccessDenied, nullptr};
 }
 
 OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {

@@ -53,20 +53,19 @@ public:
     uint32_t GetAttributes(const WString& path) override;
     bool IsDirectory(const WString& path) override;
     // Nothing is ever written: a dry run leaves the machine as it found it.
-    bool SetAttributes(const WString& path, uint32_t attributes) override;
+    uint32_t SetAttributes(const WString& path, uint32_t attributes) override;
     uint32_t MakeDirectory(const WString& path) override;
     uint32_t RemoveFolder(const WString& path) override;
-    uint32_t OpenFile(const WString& path, FileAccess access,
-                      std::unique_ptr<SystemFile>& file) override;
+    OpenedFile OpenFile(const WString& path, FileAccess access) override;
     uint32_t CopyToNewFile(const WString& source, const WString& target,
                            CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                          const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
-    void RemoveAtRestart(const WString& path) override;
+    uint32_t RemoveAtRestart(const WString& path) override;
     uint32_t ReplaceAtRestart(const WString& from, const WString& to) override;
-    uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
+    OpenedFile OpenForAppend(const WString& path) override;
 
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
     std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,

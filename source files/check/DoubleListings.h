@@ -4,7 +4,7 @@
 #include <map>
 #include <optional>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "check/ListOutline.h"
 
 class DoubleListings {

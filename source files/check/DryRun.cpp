@@ -11,7 +11,9 @@
 #include "norvane/LinkOnTheWay.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/SectionCondition.h"
-#include "paths/PathServices.h"
+#include "paths/ComposePath.h"
+#include "paths/InstallDir.h"
+#include "paths/RootFolder.h"
 #include "text/CTextLine.h"
 #include "text/Tokenizer.h"
 

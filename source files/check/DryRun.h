@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "check/CheckServices.h"
 #include "check/Finding.h"
 #include "check/ListOutline.h"

@@ -3,7 +3,7 @@
 // the encoding, NUL bytes, line ends it does not know, lines longer than it keeps.
 #include <string>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "check/Finding.h"
 
 // `bytes` are the whole file; the code page comes from System() and the checker's host.

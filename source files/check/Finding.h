@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 enum class Severity {
     Note,     // what the tool does with a line, for the author's information

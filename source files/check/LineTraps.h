@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/SectionNotes.h"  // Quoted, as findings and the tool's log show a value
 

@@ -4,7 +4,7 @@
 // It needs no registry: every section is checked, whether it would apply or not.
 #include <string>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "check/Finding.h"
 #include "check/ListOutline.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 struct SectionOutline {
     uint32_t headerLine = 0;  // 1-based

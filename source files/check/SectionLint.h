@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 #include "check/ListOutline.h"
 
 enum class ParameterRole { Key, Condition, Action, Message, Source };

@@ -1,9 +1,9 @@
 #pragma once
 #include "framework/CWndBase.h"
 
-// A dialog's object. Its destruction destroys the window if that window still belongs to it;
-// by then the concrete class is gone, so the window's last messages reach only the default
-// handling.
+// A dialog's object. Its destruction unbinds the window if that window still belongs to it, then
+// destroys it: by then the concrete class is gone, so the window's last messages reach no object
+// and get the system's handling.
 class CDlgBase : public CWndBase {
 public:
     ~CDlgBase() override;

@@ -1,6 +1,7 @@
 #pragma once
-#include "app/AppState.h"
 #include "framework/CDlgBase.h"
+
+struct AppState;
 
 // The small modeless dialog shown while the copy list is prepared.
 class CWaitDlg : public CDlgBase {

@@ -3,7 +3,7 @@
 // launch line, proves every listed source can be opened, and fills CopyList, entryCount and
 // totalBytes. Every problem is shown to the user here.
 #include "app/AppState.h"
-#include "app/WString.h"
+#include "base/WString.h"
 
 class CTextLine;
 

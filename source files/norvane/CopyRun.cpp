@@ -33,11 +33,11 @@ size_t NameStart(const WString& path) {
     return separator == WString::npos ? 0 : separator + 1;
 }
 
-uint32_t OpenWaiting(const WString& path, FileAccess access, std::unique_ptr<SystemFile>& file) {
+OpenedFile OpenWaiting(const WString& path, FileAccess access) {
     BriefHoldWait wait;
-    uint32_t error = System().OpenFile(path, access, file);
-    while (wait.Again(error)) error = System().OpenFile(path, access, file);
-    return error;
+    OpenedFile opened = System().OpenFile(path, access);
+    while (wait.Again(opened.error)) opened = System().OpenFile(path, access);
+    return opened;
 }
 
 // The destination's attributes cleared for what a step needs, and put back by the owner unless
@@ -46,11 +46,12 @@ class ClearedAttributes {
 public:
     ClearedAttributes(const WString& path, uint32_t attributes) : path_(path), old_(attributes) {
         if ((old_ & kProtectingAttributes) != 0) {
-            cleared_ = System().SetAttributes(path_, kFileAttributeNormal);
+            cleared_ = System().SetAttributes(path_, kFileAttributeNormal) == 0;
         }
     }
     ~ClearedAttributes() {
-        if (cleared_ && !kept_) System().SetAttributes(path_, old_);
+        // A destination whose attributes cannot be put back keeps its bytes all the same.
+        if (cleared_ && !kept_) static_cast<void>(System().SetAttributes(path_, old_));
     }
     ClearedAttributes(const ClearedAttributes&) = delete;
     ClearedAttributes& operator=(const ClearedAttributes&) = delete;
@@ -170,22 +171,19 @@ bool CopyRun::Survey() {
 // An existing destination: opened as replacing it needs, which finds a program that holds it,
 // and compared with the source where the sizes agree.
 bool CopyRun::SurveyExisting(RunFile& file) {
-    std::unique_ptr<SystemFile> opened;
-    uint32_t error;
+    OpenedFile opened;
     {
         ClearedAttributes cleared(file.destination, file.found.attributes);
-        error = System().OpenFile(file.destination, FileAccess::Replace, opened);
-        if (IsHoldCode(error)) {
+        opened = System().OpenFile(file.destination, FileAccess::Replace);
+        if (IsHoldCode(opened.error)) {
             // A program that only reads the file (a loaded library) keeps it from being
             // written, not from being left alone when it already holds the source's bytes.
-            std::unique_ptr<SystemFile> reading;
-            if (System().OpenFile(file.destination, FileAccess::ReadAndStamp, reading) == 0 &&
-                IsUnchanged(file, reading)) {
-                return true;
-            }
-            error = OpenWaiting(file.destination, FileAccess::Replace, opened);
+            OpenedFile reading = System().OpenFile(file.destination, FileAccess::ReadAndStamp);
+            if (reading.error == 0 && IsUnchanged(file, reading.value)) return true;
+            opened = OpenWaiting(file.destination, FileAccess::Replace);
         }
     }
+    const uint32_t error = opened.error;
     file.road = Road::Replace;
     if (error == kErrorFileNotFound) {
         file.road = Road::New;
@@ -195,7 +193,7 @@ bool CopyRun::SurveyExisting(RunFile& file) {
         stopCode_ = error;
         return false;
     } else {
-        IsUnchanged(file, opened);
+        IsUnchanged(file, opened.value);
     }
     return true;
 }
@@ -210,13 +208,12 @@ bool CopyRun::IsUnchanged(RunFile& file, std::unique_ptr<SystemFile>& opened) {
     state_.fileBytesSeen = 0;
     state_.display.ShowEntry(entry.destFolder, DisplayName(entry.fileName));
     Log(u"compare " + source + u" with " + file.destination);
-    std::unique_ptr<SystemFile> original;
-    if (System().OpenFile(source, FileAccess::Read, original) != 0 ||
-        !SameBytes(*original, *opened, entry.size, buffer_)) {
+    const OpenedFile original = System().OpenFile(source, FileAccess::Read);
+    if (original.error != 0 || !SameBytes(*original.value, *opened, entry.size, buffer_)) {
         return false;
     }
     file.road = Road::Unchanged;
-    const uint64_t written = original->LastWriteTime();
+    const uint64_t written = original.value->LastWriteTime();
     file.stampAttributes = file.found.attributes != kFileAttributeNormal ? kFileAttributeNormal : 0;
     file.stampTime = written != file.found.lastWriteTime ? written : 0;
     if (file.stampAttributes != 0 || file.stampTime != 0) file.unchanged = std::move(opened);
@@ -235,12 +232,11 @@ bool CopyRun::FitsFreeSpace() {
         if (file.road == Road::Unchanged) continue;
         auto known = volumeOf.find(file.folder);
         if (known == volumeOf.end()) {
-            WString volume;
-            uint64_t free = 0;
             // A volume that cannot tell is not held against the run: its copy tells.
-            if (System().FreeSpace(file.folder->Path(), volume, free) != 0) continue;
-            known = volumeOf.emplace(file.folder, volume).first;
-            volumes[volume].free = free;
+            const Answer<VolumeSpace> space = System().FreeSpace(file.folder->Path());
+            if (space.error != 0) continue;
+            known = volumeOf.emplace(file.folder, space.value.volume).first;
+            volumes[space.value.volume].free = space.value.freeBytes;
         }
         volumes[known->second].needed += file.entry->size;
     }
@@ -261,7 +257,8 @@ bool CopyRun::SettleFilesInUse() {
         std::vector<const RunFile*> held;
         for (RunFile& file : files_) {
             if (!file.inUse || file.repeated) continue;
-            file.holders = System().WhoHolds(file.destination).value_or(std::vector<FileHolder>());
+            // Where the system cannot say, the question names "another program".
+            file.holders = System().WhoHolds(file.destination).value;
             held.push_back(&file);
         }
         if (held.empty()) return true;
@@ -276,9 +273,8 @@ bool CopyRun::SettleFilesInUse() {
         if (answer == InUseAnswer::Cancel) return Fail(Stop::Cancelled, 0, 0);
         for (RunFile& file : files_) {
             if (!file.inUse || file.repeated) continue;
-            std::unique_ptr<SystemFile> opened;
             ClearedAttributes cleared(file.destination, file.found.attributes);
-            const uint32_t error = OpenWaiting(file.destination, FileAccess::Replace, opened);
+            const uint32_t error = OpenWaiting(file.destination, FileAccess::Replace).error;
             if (error == 0 || error == kErrorFileNotFound) file.inUse = false;
         }
     }
@@ -311,6 +307,7 @@ bool CopyRun::Stage() {
             madeFolders_.insert(madeFolders_.end(), tree.made.begin(), tree.made.end());
             if (tree.error != 0) return Fail(Stop::Folder, tree.error, i + 1, tree.folder);
             folderMade_[key] = true;
+            file.folder->Pin();
         }
         const WString source = entry.sourceFolder + entry.fileName;
         Log(u"stage " + source + u" -> " + file.destination);
@@ -370,8 +367,9 @@ bool CopyRun::Commit() {
             continue;
         }
         if (file.road == Road::New) {
-            // A rename that fails where the name is taken, so it never replaces anything.
-            const uint32_t error = file.folder->Rename(file.staged, file.destination);
+            // A rename that fails where the name is taken, so it never replaces anything; in a
+            // folder held since it was read (or made), so it stays there.
+            const uint32_t error = MoveWaiting(file.staged, file.destination);
             if (error == 0) {
                 file.committed = Committed::Placed;
                 continue;
@@ -379,9 +377,9 @@ bool CopyRun::Commit() {
             if (!IsTaken(error)) return Fail(Stop::Copy, error, i + 1);
             // A file came to the name since the folder was read: it is swapped like any other,
             // unless it is a link.
-            FileFacts facts;
-            if (System().QueryFile(file.destination, facts) == 0) file.found = facts;
-            if ((facts.attributes & kFileAttributeReparsePoint) != 0) {
+            const Answer<FileFacts> there = System().QueryFile(file.destination);
+            if (there.error == 0) file.found = there.value;
+            if ((there.value.attributes & kFileAttributeReparsePoint) != 0) {
                 return Fail(Stop::Link, kErrorAccessDenied, i + 1, file.destination);
             }
             file.road = Road::Replace;
@@ -397,11 +395,16 @@ void CopyRun::Finish() {
     std::vector<const RunFile*> atRestart;
     for (RunFile& file : files_) {
         if (!file.backup.empty()) {
-            const uint32_t error = file.folder->Remove(file.backup);
-            if (error != 0 && error != kErrorFileNotFound) System().RemoveAtRestart(file.backup);
+            const uint32_t error = RemoveWaiting(file.backup);
+            // Held beyond the wait: the system removes it at the restart, or it stays a leftover
+            // that the next run in this folder removes.
+            if (error != 0 && error != kErrorFileNotFound) {
+                static_cast<void>(System().RemoveAtRestart(file.backup));
+            }
         }
         if (file.unchanged) {
-            file.unchanged->Stamp(file.stampAttributes, file.stampTime);
+            // A stamp the system refuses leaves the bytes in place all the same.
+            static_cast<void>(file.unchanged->Stamp(file.stampAttributes, file.stampTime));
             file.unchanged.reset();
         }
         if (file.committed == Committed::Queued) {
@@ -431,7 +434,7 @@ void CopyRun::UndoFile(RunFile& file) {
     case Committed::Nothing: return;
     case Committed::Queued:
         // Without its copy the system's rename at the restart has nothing to do.
-        System().SetAttributes(file.destination, file.found.attributes);
+        static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
         if (file.folder->Remove(file.staged) == 0) {
             Log(u"undo: " + file.destination + u" is no longer replaced at the next restart");
         } else {
@@ -459,7 +462,7 @@ void CopyRun::UndoFile(RunFile& file) {
         if (file.folder->Rename(file.destination, aside) != 0) break;
         if (file.folder->Rename(file.backup, file.destination) == 0) {
             file.staged = aside;  // removed with the other staged copies
-            System().SetAttributes(file.destination, file.found.attributes);
+            static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
             Log(u"undo: " + file.destination + u" put back from " + file.backup);
             file.backup.clear();
             return;
@@ -470,7 +473,7 @@ void CopyRun::UndoFile(RunFile& file) {
     }
     case Committed::Stranded:
         if (file.folder->Rename(file.backup, file.destination) == 0) {
-            System().SetAttributes(file.destination, file.found.attributes);
+            static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
             Log(u"undo: " + file.destination + u" put back from " + file.backup);
             file.backup.clear();
             return;
@@ -500,6 +503,8 @@ void CopyRun::Undo() {
         }
         file->staged.clear();
     }
+    // A folder held cannot be removed, by the run itself neither.
+    for (auto& [key, folder] : folders_) folder.Unpin();
     for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
         if (System().RemoveFolder(*folder) == 0) Log(u"undo: folder removed: " + *folder);
     }

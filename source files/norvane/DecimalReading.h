@@ -3,7 +3,7 @@
 // rules that list authors know.
 #include <cstdint>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // Optional leading blanks and one sign, then digits up to the first other character. No digits
 // read as 0; a number beyond the signed 32-bit range stays at that range's end.

@@ -1,6 +1,6 @@
 #include "norvane/DestinationFolder.h"
 
-#include "app/Notice.h"
+#include "reporting/Notice.h"
 #include "norvane/BriefHold.h"
 
 namespace {
@@ -35,17 +35,24 @@ void DestinationFolder::Enter(const WString& folder, const RunDestinations& dest
     files_.clear();
     waiting_.clear();
     resolved_.reset();
-    {
-        // Closed at once: an open folder with the right to delete it keeps others from listing it.
-        std::unique_ptr<SystemFile> self;
-        if (System().OpenFile(folder, FileAccess::Change, self) == 0) resolved_ = self->FinalPath();
-    }
-    if (auto listing = System().ListFolder(folder)) {
-        for (FileFacts& facts : *listing) {
+    pin_.reset();
+    Pin();
+    // A folder that cannot be read lists nothing: every file of it goes the way of a new one,
+    // whose rename finds what is there after all.
+    if (Answer<std::vector<FileFacts>> listing = System().ListFolder(folder); listing.error == 0) {
+        for (FileFacts& facts : listing.value) {
             Remember(std::move(facts));
         }
     }
     Sweep(destinations, listed);
+}
+
+void DestinationFolder::Pin() {
+    if (pin_) return;
+    OpenedFile held = System().OpenFile(folder_, FileAccess::Pin);
+    if (held.error != 0) return;  // not there yet: held once it is made
+    pin_ = std::move(held.value);
+    resolved_ = pin_->FinalPath();
 }
 
 void DestinationFolder::Remember(FileFacts facts) {
@@ -95,7 +102,9 @@ std::optional<WString> DestinationFolder::OwnerOf(const SideNameParts& side,
 
 uint32_t DestinationFolder::OpenToChange(const WString& path,
                                          std::unique_ptr<SystemFile>& file) const {
-    if (const uint32_t error = System().OpenFile(path, FileAccess::Change, file)) return error;
+    OpenedFile opened = System().OpenFile(path, FileAccess::Change);
+    if (opened.error != 0) return opened.error;
+    file = std::move(opened.value);
     // The name's attributes too: a system that follows a link while opening shows it there.
     if (((file->Attributes() | System().GetAttributes(path)) & kFileAttributeReparsePoint) != 0) {
         return kErrorAccessDenied;
@@ -136,8 +145,7 @@ uint32_t DestinationFolder::Rename(const WString& from, const WString& to) const
 }
 
 bool DestinationFolder::Held(const WString& name) const {
-    std::unique_ptr<SystemFile> file;
-    return IsHoldCode(System().OpenFile(folder_ + name, FileAccess::Replace, file));
+    return IsHoldCode(System().OpenFile(folder_ + name, FileAccess::Replace).error);
 }
 
 void DestinationFolder::Sweep(const RunDestinations& destinations,
@@ -172,7 +180,7 @@ void DestinationFolder::Sweep(const RunDestinations& destinations,
             continue;
         }
         if ((facts.attributes & kFileAttributeReadOnly) != 0) {
-            System().SetAttributes(path, kFileAttributeNormal);
+            static_cast<void>(System().SetAttributes(path, kFileAttributeNormal));
         }
         if (Remove(path) == 0) {
             Log(u"leftover removed: " + path);

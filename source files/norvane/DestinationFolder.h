@@ -39,9 +39,16 @@ private:
 class DestinationFolder {
 public:
     // Reads the listing of `folder` (ending in a backslash) and clears what an interrupted run
-    // left; `listed` are the names the run copies into this folder.
+    // left; `listed` are the names the run copies into this folder. A folder that exists is held
+    // from here on (Pin).
     void Enter(const WString& folder, const RunDestinations& destinations,
                const std::vector<WString>& listed);
+
+    // Holds the folder, once it exists, so that no one can rename it or swap it for a link while
+    // the run works in it: the run's own renames and removals by name then stay in it. Released
+    // before the run takes back a folder it made.
+    void Pin();
+    void Unpin() { pin_.reset(); }
 
     // What the listing holds under `name`, letter case aside; null when the name was not there
     // (or the folder could not be listed).
@@ -76,6 +83,7 @@ private:
 
     WString folder_;
     std::optional<WString> resolved_;  // the folder as the system resolves it, when it can say
+    std::unique_ptr<SystemFile> pin_;
     std::unordered_map<WString, FileFacts> files_;  // by the name in one letter case
     std::unordered_map<WString, std::vector<WString>> waiting_;  // by the owner in one case
     const RunDestinations* destinations_ = nullptr;

@@ -1,7 +1,7 @@
 #include "norvane/DisplayName.h"
 
 #include "app/AppState.h"
-#include "paths/PathServices.h"
+#include "paths/PathText.h"
 #include "platform/SystemServices.h"
 
 WString DisplayName(const WString& fileName) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/WString.h"
+#include "base/WString.h"
 
 // The name the main dialog shows for a listed file: without its folder part and its last
 // extension (docs\manual.pdf shows as manual, archive.tar.gz as archive.tar).

@@ -5,16 +5,16 @@
 
 FileMatch MatchFiles(const WString& source, const WString& destination,
                      std::vector<uint8_t>& buffer) {
-    FileFacts there, wanted;
-    if (System().QueryFile(destination, there) != 0) return FileMatch::Missing;
-    if ((there.attributes & kFileAttributeDirectory) != 0 ||
-        System().QueryFile(source, wanted) != 0 || there.size != wanted.size) {
+    const Answer<FileFacts> there = System().QueryFile(destination);
+    if (there.error != 0) return FileMatch::Missing;
+    const Answer<FileFacts> wanted = System().QueryFile(source);
+    if ((there.value.attributes & kFileAttributeDirectory) != 0 || wanted.error != 0 ||
+        there.value.size != wanted.value.size) {
         return FileMatch::Differs;
     }
-    std::unique_ptr<SystemFile> a, b;
-    if (System().OpenFile(source, FileAccess::Read, a) != 0 ||
-        System().OpenFile(destination, FileAccess::Read, b) != 0) {
-        return FileMatch::Differs;
-    }
-    return SameBytes(*a, *b, wanted.size, buffer) ? FileMatch::Same : FileMatch::Differs;
+    const OpenedFile a = System().OpenFile(source, FileAccess::Read);
+    const OpenedFile b = System().OpenFile(destination, FileAccess::Read);
+    if (a.error != 0 || b.error != 0) return FileMatch::Differs;
+    return SameBytes(*a.value, *b.value, wanted.value.size, buffer) ? FileMatch::Same
+                                                                    : FileMatch::Differs;
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 enum class FileMatch {
     Same,     // the destination holds the source's bytes

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // A byte count in decimal with "," between groups of three digits, whatever the user's locale.
 WString FormatByteCount(uint64_t value);

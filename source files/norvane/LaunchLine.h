@@ -3,7 +3,7 @@
 // opens with the shell: the text after the first "]" up to the next "]" or the end.
 #include <optional>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // `ansiItem` is the launch line's first item in the ANSI code page (null when empty);
 // `ansiComplete` says whether that form holds the whole item. Returns the path to open, or

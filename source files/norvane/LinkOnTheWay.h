@@ -5,7 +5,7 @@
 // another drive are), but nothing below it on the way to a destination, nor the destination.
 #include <optional>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // The first link on the way from `installDir` (ending in a separator) down to `path`, `path`
 // itself included; nullopt when there is none. Names that do not exist yet end the look.

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // A section header: exactly this, spelled so, as the whole first item.
 inline constexpr WChar kSectionHeader[] = u"[SetParamter]";

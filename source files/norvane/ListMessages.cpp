@@ -1,6 +1,6 @@
 #include "norvane/ListMessages.h"
 
-#include "framework/Diagnostics.h"
+#include "reporting/Diagnostics.h"
 #include "platform/SystemServices.h"
 
 const WChar kNoFileToCopyText[] = u"There is no file to copy.";

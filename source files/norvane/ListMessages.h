@@ -2,8 +2,8 @@
 // The messages of the copy list preparation. Each stays on top of the main dialog that owns it,
 // so the user sees it above the wait dialog; without a caption the system's default one shows.
 #include "app/AppState.h"
-#include "app/Notice.h"
-#include "app/WString.h"
+#include "reporting/Notice.h"
+#include "base/WString.h"
 
 extern const WChar kNoFileToCopyText[];      // "There is no file to copy."
 extern const WChar kDirectoryNotValidText[];  // "Directory setting is not valid."

@@ -2,14 +2,15 @@
 
 #include <optional>
 
-#include "app/Notice.h"
+#include "reporting/Notice.h"
 
 #include "norvane/DecimalReading.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/ListMessages.h"
 #include "norvane/SectionCondition.h"
 #include "norvane/SectionNotes.h"
-#include "paths/PathServices.h"
+#include "paths/ComposePath.h"
+#include "paths/InstallDir.h"
 #include "text/CTextLine.h"
 
 namespace {

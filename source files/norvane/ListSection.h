@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "app/AppState.h"
-#include "app/WString.h"
+#include "base/WString.h"
 
 class CTextLine;
 

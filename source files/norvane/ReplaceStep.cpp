@@ -4,8 +4,7 @@
 #include "platform/SystemServices.h"
 
 bool PathExists(const WString& path) {
-    FileFacts facts;
-    return System().QueryFile(path, facts) == 0;
+    return System().QueryFile(path).error == 0;
 }
 
 uint32_t MoveWaiting(const WString& from, const WString& to) {

@@ -16,7 +16,7 @@
 // removed here: where every way back is refused, both stay under their side names.
 #include <cstdint>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 enum class SwapState {
     Done,       // the new copy holds the destination's name, the old file is under the backup

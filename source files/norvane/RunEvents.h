@@ -4,8 +4,8 @@
 // needs no window to exist.
 #include <cstdint>
 
-#include "app/Notice.h"
-#include "app/WString.h"
+#include "reporting/Notice.h"
+#include "base/WString.h"
 
 // A box of the run, with what goes to the debugger output beside it.
 struct RunMessage {

@@ -1,6 +1,6 @@
 #include "norvane/RunReports.h"
 
-#include "framework/Diagnostics.h"
+#include "reporting/Diagnostics.h"
 #include "norvane/FormatByteCount.h"
 #include "norvane/LinkOnTheWay.h"
 #include "platform/SystemServices.h"
@@ -8,10 +8,7 @@
 const WChar kLeftAsItWasText[] = u"The installation was left as it was.";
 
 namespace {
-const WString kSource = u"source files\\norvane\\norvane";
-// The reports' line numbers are fixed: the debugger output is read against them.
-constexpr int kCopyFailedLine = 407;
-constexpr int kFolderFailedLine = 401;
+const WString kSource = kCopySource;
 
 WString Bytes(uint64_t count) {
     return FormatByteCount(count) + u" bytes";

@@ -9,7 +9,7 @@
 // owner recognises it.
 #include <optional>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 enum class SideKind { New, Old };
 

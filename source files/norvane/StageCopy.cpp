@@ -37,6 +37,7 @@ StagedCopy StageCopy(const WString& source, DestinationFolder& folder, const WSt
         copy.path.clear();
         return copy;
     }
-    if (normalise) System().SetAttributes(copy.path, kFileAttributeNormal);
+    // Where the attribute stays as the source had it, the file is still the complete copy.
+    if (normalise) static_cast<void>(System().SetAttributes(copy.path, kFileAttributeNormal));
     return copy;
 }

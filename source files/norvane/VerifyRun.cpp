@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/Notice.h"
+#include "reporting/Notice.h"
 #include "norvane/FileMatch.h"
 
 namespace {

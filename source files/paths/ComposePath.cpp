@@ -1,7 +1,9 @@
 #include <algorithm>
 
-#include "paths/PathBase.h"
-#include "paths/PathServices.h"
+#include "platform/SystemServices.h"
+#include "paths/PathFields.h"
+#include "paths/ComposePath.h"
+#include "paths/PathText.h"
 
 namespace {
 constexpr size_t kLongestSuffix = 1023;

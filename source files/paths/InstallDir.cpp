@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "paths/PathBase.h"
-#include "paths/PathServices.h"
+#include "paths/PathFields.h"
+#include "paths/InstallDir.h"
 
 namespace {
 bool IsSeparator(WChar unit) {

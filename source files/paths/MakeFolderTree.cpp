@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "paths/PathServices.h"
+#include "paths/PathText.h"
+#include "platform/SystemServices.h"
 
 namespace {
 // Only local drive-letter paths are walked. Two backslashes in a row refuse network shares and

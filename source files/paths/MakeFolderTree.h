@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // Makes sure that every folder of an absolute drive-letter folder path exists, creating the
 // missing ones from the top down. Refuses relative, driveless, UNC and doubled-backslash paths.

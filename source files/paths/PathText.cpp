@@ -2,7 +2,8 @@
 // drive, folder, name and extension, and the bounded copy into a MAX_PATH buffer.
 #include <algorithm>
 
-#include "paths/PathServices.h"
+#include "paths/PathText.h"
+#include "platform/SystemServices.h"
 
 namespace {
 constexpr size_t kLongestPathText = kPathUnits - 1;

@@ -1,5 +1,7 @@
-#include "paths/PathBase.h"
-#include "paths/PathServices.h"
+#include "platform/SystemServices.h"
+#include "paths/PathFields.h"
+#include "paths/PathText.h"
+#include "paths/RootFolder.h"
 
 bool ResolveModuleFolder(AppState& state) {
     ClearPathFields(state);

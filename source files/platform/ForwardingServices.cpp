@@ -9,7 +9,7 @@ int ForwardingServices::WideToAnsi(const WChar* units, int unitCount, char* out,
 uint32_t ForwardingServices::GetAttributes(const WString& path) {
     return base_.GetAttributes(path);
 }
-bool ForwardingServices::SetAttributes(const WString& path, uint32_t attributes) {
+uint32_t ForwardingServices::SetAttributes(const WString& path, uint32_t attributes) {
     return base_.SetAttributes(path, attributes);
 }
 bool ForwardingServices::IsDirectory(const WString& path) {
@@ -24,15 +24,14 @@ uint32_t ForwardingServices::RemoveFolder(const WString& path) {
 OpenForReadResult ForwardingServices::ProbeOpenForRead(const WString& path) {
     return base_.ProbeOpenForRead(path);
 }
-std::optional<std::vector<FileFacts>> ForwardingServices::ListFolder(const WString& folder) {
+Answer<std::vector<FileFacts>> ForwardingServices::ListFolder(const WString& folder) {
     return base_.ListFolder(folder);
 }
-uint32_t ForwardingServices::QueryFile(const WString& path, FileFacts& facts) {
-    return base_.QueryFile(path, facts);
+Answer<FileFacts> ForwardingServices::QueryFile(const WString& path) {
+    return base_.QueryFile(path);
 }
-uint32_t ForwardingServices::OpenFile(const WString& path, FileAccess access,
-                                      std::unique_ptr<SystemFile>& file) {
-    return base_.OpenFile(path, access, file);
+OpenedFile ForwardingServices::OpenFile(const WString& path, FileAccess access) {
+    return base_.OpenFile(path, access);
 }
 uint32_t ForwardingServices::CopyToNewFile(const WString& source, const WString& target,
                                            CopyProgressFunction progress, void* data) {
@@ -49,24 +48,23 @@ uint32_t ForwardingServices::MoveToNewName(const WString& from, const WString& t
 uint32_t ForwardingServices::RemoveFile(const WString& path) {
     return base_.RemoveFile(path);
 }
-void ForwardingServices::RemoveAtRestart(const WString& path) {
-    base_.RemoveAtRestart(path);
+uint32_t ForwardingServices::RemoveAtRestart(const WString& path) {
+    return base_.RemoveAtRestart(path);
 }
 uint32_t ForwardingServices::ReplaceAtRestart(const WString& from, const WString& to) {
     return base_.ReplaceAtRestart(from, to);
 }
-uint32_t ForwardingServices::FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) {
-    return base_.FreeSpace(path, volume, freeBytes);
+Answer<VolumeSpace> ForwardingServices::FreeSpace(const WString& path) {
+    return base_.FreeSpace(path);
 }
-std::optional<std::vector<FileHolder>> ForwardingServices::WhoHolds(const WString& path) {
+Answer<std::vector<FileHolder>> ForwardingServices::WhoHolds(const WString& path) {
     return base_.WhoHolds(path);
 }
 WString ForwardingServices::FoldCase(const WString& text) {
     return base_.FoldCase(text);
 }
-uint32_t ForwardingServices::OpenForAppend(const WString& path,
-                                          std::unique_ptr<SystemFile>& file) {
-    return base_.OpenForAppend(path, file);
+OpenedFile ForwardingServices::OpenForAppend(const WString& path) {
+    return base_.OpenForAppend(path);
 }
 WString ForwardingServices::LocalTimeText() {
     return base_.LocalTimeText();
@@ -114,9 +112,6 @@ std::optional<WString> ForwardingServices::ModulePath() {
 }
 void ForwardingServices::DebugOutput(const WString& text) {
     base_.DebugOutput(text);
-}
-uint32_t ForwardingServices::LastError() {
-    return base_.LastError();
 }
 std::optional<WString> ForwardingServices::SystemErrorText(uint32_t code) {
     return base_.SystemErrorText(code);

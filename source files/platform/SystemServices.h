@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 using WindowHandle = void*;
 
@@ -75,6 +75,9 @@ enum class FileAccess {
     // Deleting, renaming and its attributes, of the name itself: a link is opened as the link,
     // never followed; a folder opens too.
     Change,
+    // A folder held so that no one can rename or remove it (and so swap it for a link) while
+    // the handle is open: deleting is not shared. What lies in it may still change.
+    Pin,
 };
 
 // An open file; closed when the object goes.
@@ -83,20 +86,37 @@ public:
     virtual ~SystemFile() = default;
     // Reads up to `capacity` bytes at the current position into `buffer`; `count` is what was
     // read, 0 at the end. A read of a disk file comes back short only at its end.
-    virtual uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) = 0;
+    [[nodiscard]] virtual uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) = 0;
     // Writes all of `size` bytes at the end of what was written.
-    virtual uint32_t Write(const uint8_t* data, uint32_t size) = 0;
-    virtual uint64_t LastWriteTime() = 0;  // 0 when the system cannot say
+    [[nodiscard]] virtual uint32_t Write(const uint8_t* data, uint32_t size) = 0;
+    [[nodiscard]] virtual uint64_t LastWriteTime() = 0;  // 0 when the system cannot say
     // Sets the attributes and the last-write time; a 0 leaves that one as it is.
-    virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
+    [[nodiscard]] virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
     // The open file's attributes, kInvalidFileAttributes when the system cannot say.
-    virtual uint32_t Attributes() = 0;
+    [[nodiscard]] virtual uint32_t Attributes() = 0;
     // The full path the system has for the open file, nullopt when it cannot say.
-    virtual std::optional<WString> FinalPath() = 0;
+    [[nodiscard]] virtual std::optional<WString> FinalPath() = 0;
     // Through the open file (opened for Change): deletes it, or renames it to `path`, a name that
     // must be free.
-    virtual uint32_t Remove() = 0;
-    virtual uint32_t Rename(const WString& path) = 0;
+    [[nodiscard]] virtual uint32_t Remove() = 0;
+    [[nodiscard]] virtual uint32_t Rename(const WString& path) = 0;
+};
+
+// What the system answers a call that asks for something: `error` is 0 (ERROR_SUCCESS) and
+// `value` what was asked for, or `error` is the system's code. Every call of the services answers
+// so, or with its code alone: one way to fail.
+template <typename T>
+struct [[nodiscard]] Answer {
+    uint32_t error = 0;
+    T value{};
+};
+
+using OpenedFile = Answer<std::unique_ptr<SystemFile>>;
+
+// A volume's root ("C:\") and the bytes free there for the caller.
+struct VolumeSpace {
+    WString volume;
+    uint64_t freeBytes = 0;
 };
 
 // A program that holds a file open, as the system's restart manager names it.
@@ -123,68 +143,68 @@ public:
 
     // ANSI code page <-> UTF-16, as MultiByteToWideChar / WideCharToMultiByte with CP_ACP and
     // no flags. Both write at most `capacity` units and return the count written (0 on failure).
-    virtual int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) = 0;
-    virtual int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) = 0;
+    [[nodiscard]] virtual int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) = 0;
+    [[nodiscard]] virtual int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) = 0;
 
     // Files and folders.
-    virtual uint32_t GetAttributes(const WString& path) = 0;  // kInvalidFileAttributes when none
-    virtual bool SetAttributes(const WString& path, uint32_t attributes) = 0;
-    virtual bool IsDirectory(const WString& path) = 0;
+    [[nodiscard]] virtual uint32_t GetAttributes(const WString& path) = 0;  // kInvalidFileAttributes when none
+    [[nodiscard]] virtual uint32_t SetAttributes(const WString& path, uint32_t attributes) = 0;
+    [[nodiscard]] virtual bool IsDirectory(const WString& path) = 0;
     // Creates one folder with default security: 0, or the system's code.
-    virtual uint32_t MakeDirectory(const WString& path) = 0;
+    [[nodiscard]] virtual uint32_t MakeDirectory(const WString& path) = 0;
     // Removes a folder, which must be empty.
-    virtual uint32_t RemoveFolder(const WString& path) = 0;
+    [[nodiscard]] virtual uint32_t RemoveFolder(const WString& path) = 0;
     // Opens for reading with shared reading only, existing files only; closes again at once.
-    virtual OpenForReadResult ProbeOpenForRead(const WString& path) = 0;
+    [[nodiscard]] virtual OpenForReadResult ProbeOpenForRead(const WString& path) = 0;
 
-    // The files of the copy. Each call answers 0 (ERROR_SUCCESS) or the system's error code.
-    // A folder's files and subfolders, "." and ".." left out; nullopt when it cannot be read.
-    virtual std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) = 0;
-    virtual uint32_t QueryFile(const WString& path, FileFacts& facts) = 0;
-    virtual uint32_t OpenFile(const WString& path, FileAccess access,
-                              std::unique_ptr<SystemFile>& file) = 0;
+    // The files of the copy.
+    // A folder's files and subfolders, "." and ".." left out.
+    virtual Answer<std::vector<FileFacts>> ListFolder(const WString& folder) = 0;
+    // What the system keeps of one path (no name).
+    virtual Answer<FileFacts> QueryFile(const WString& path) = 0;
+    virtual OpenedFile OpenFile(const WString& path, FileAccess access) = 0;
     // Copies `source` into a file it creates: an existing `target` is never written
     // (kErrorFileExists), and a failed copy may leave a partial `target`.
-    virtual uint32_t CopyToNewFile(const WString& source, const WString& target,
+    [[nodiscard]] virtual uint32_t CopyToNewFile(const WString& source, const WString& target,
                                    CopyProgressFunction progress, void* data) = 0;
     // ReplaceFileW keeping the replaced file's security: `replaced` moves to `backup` (written
     // over if it exists), then `replacement` takes its name; each documented failure leaves the
     // three names in its own state.
-    virtual uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
+    [[nodiscard]] virtual uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                                  const WString& backup) = 0;
     // Renames a file to a name that must not exist yet.
-    virtual uint32_t MoveToNewName(const WString& from, const WString& to) = 0;
-    virtual uint32_t RemoveFile(const WString& path) = 0;
+    [[nodiscard]] virtual uint32_t MoveToNewName(const WString& from, const WString& to) = 0;
+    [[nodiscard]] virtual uint32_t RemoveFile(const WString& path) = 0;
     // Has the system delete a file at the next restart.
-    virtual void RemoveAtRestart(const WString& path) = 0;
+    [[nodiscard]] virtual uint32_t RemoveAtRestart(const WString& path) = 0;
     // Has the system rename `from` to `to`, replacing what is there, at the next restart.
-    virtual uint32_t ReplaceAtRestart(const WString& from, const WString& to) = 0;
-    // The root of the volume that `path` lies on (the path need not exist yet, only its volume)
-    // and the bytes free there for the caller.
-    virtual uint32_t FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) = 0;
-    // The programs that hold `path` open, as the system's restart manager knows them; nullopt
+    [[nodiscard]] virtual uint32_t ReplaceAtRestart(const WString& from, const WString& to) = 0;
+    // The volume that `path` lies on (the path need not exist yet, only its volume) and the
+    // bytes free there for the caller.
+    virtual Answer<VolumeSpace> FreeSpace(const WString& path) = 0;
+    // The programs that hold `path` open, as the system's restart manager knows them; an error
     // when it cannot say.
-    virtual std::optional<std::vector<FileHolder>> WhoHolds(const WString& path) = 0;
+    virtual Answer<std::vector<FileHolder>> WhoHolds(const WString& path) = 0;
     // Text in one letter case, as the file system compares names.
-    virtual WString FoldCase(const WString& text) = 0;
+    [[nodiscard]] virtual WString FoldCase(const WString& text) = 0;
     // A file opened, or created, to append to, while other programs may read and write it.
     // Only a file of its own: a name that is a link (kErrorStoppedOnSymlink) or a file that has
     // other names too (kErrorTooManyLinks) is refused, since whoever made them could turn the
     // writes to another file; a file made between the look and the open is noticed.
-    virtual uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) = 0;
+    virtual OpenedFile OpenForAppend(const WString& path) = 0;
     // The local date and time, as "2026-12-07 13:45:02.125".
-    virtual WString LocalTimeText() = 0;
+    [[nodiscard]] virtual WString LocalTimeText() = 0;
     // A clock in milliseconds that never goes back, and a pause of the calling thread.
-    virtual uint64_t Milliseconds() = 0;
+    [[nodiscard]] virtual uint64_t Milliseconds() = 0;
     virtual void Pause(uint32_t milliseconds) = 0;
 
     // The full path of a path of any length, "." and ".." resolved and "/" read as "\", as
     // GetFullPathNameW gives it; nullopt when the system cannot give one.
-    virtual std::optional<WString> FullPath(const WString& path) = 0;
+    [[nodiscard]] virtual std::optional<WString> FullPath(const WString& path) = 0;
 
     // Path text services with the shell's rules (PathIsRelativeW and friends).
-    virtual bool IsRelativePath(const WString& path) = 0;
-    virtual int DriveNumber(const WString& path) = 0;
+    [[nodiscard]] virtual bool IsRelativePath(const WString& path) = 0;
+    [[nodiscard]] virtual int DriveNumber(const WString& path) = 0;
     // Appends `more` to the text in `buffer` (kPathUnits units) as PathAppendW does.
     virtual void AppendPath(WChar* buffer, const WString& more) = 0;
     // As PathAddBackslashW on a buffer of kPathUnits units.
@@ -195,18 +215,17 @@ public:
 
     // The registry: reads a string value of a key under the chosen root through the process's
     // own registry view. The text runs to its first zero unit, at most 260 units.
-    virtual std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
+    [[nodiscard]] virtual std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
                                                       const WString& valueName) = 0;
 
     // The running executable's full path, nullopt when the system cannot give it.
-    virtual std::optional<WString> ModulePath() = 0;
-    virtual RunIdentity Identity() = 0;
+    [[nodiscard]] virtual std::optional<WString> ModulePath() = 0;
+    [[nodiscard]] virtual RunIdentity Identity() = 0;
 
     // Diagnostics.
     virtual void DebugOutput(const WString& text) = 0;
-    virtual uint32_t LastError() = 0;
     // The system's message text for a code, nullopt when it has none.
-    virtual std::optional<WString> SystemErrorText(uint32_t code) = 0;
+    [[nodiscard]] virtual std::optional<WString> SystemErrorText(uint32_t code) = 0;
     // A modal message box; a null caption leaves the system's default caption.
     virtual void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                              uint32_t flags) = 0;

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "app/PrivateHeap.h"
+#include "base/PrivateHeap.h"
 #include "platform/SystemServices.h"
 
 namespace {
@@ -40,23 +40,23 @@ bool CTextBase::SetText(const void* bytes, uint32_t size) {
     textBytes = static_cast<int32_t>(units * sizeof(WChar));
     // One unit beyond textBytes stays zero whatever the conversion writes, so the text is always
     // terminated inside its block, even when a conversion leaves no NUL of its own.
-    text = static_cast<WChar*>(PrivateHeap::Allocate(static_cast<size_t>(textBytes) + sizeof(WChar)));
-    if (text == nullptr) {
+    text.reset(static_cast<WChar*>(PrivateHeap::Allocate(static_cast<size_t>(textBytes) + sizeof(WChar))));
+    if (!text) {
         Clear();
         return false;
     }
     // A failed conversion leaves the zero-filled block, that is an empty text.
-    System().AnsiToWide(raw.get(), static_cast<int>(units), text, static_cast<int>(units));
+    System().AnsiToWide(raw.get(), static_cast<int>(units), text.get(), static_cast<int>(units));
     raw.reset();
 
     textLength = 0;
-    while (text[textLength] != 0) ++textLength;
+    while (text.get()[textLength] != 0) ++textLength;
 
     lineStarts.push_back(0);
     lineCount = 1;
     for (uint32_t i = 0; i < textLength; ++i) {
         // A LF closing the text opens no empty last line.
-        if (text[i] == u'\n' && text[i + 1] != 0) {
+        if (text.get()[i] == u'\n' && text.get()[i + 1] != 0) {
             lineStarts.push_back(i + 1);
             ++lineCount;
         }
@@ -70,8 +70,7 @@ bool CTextBase::SetText(const void* bytes, uint32_t size) {
 }
 
 bool CTextBase::Clear() {
-    PrivateHeap::Free(text);
-    text = nullptr;
+    text.reset();
     textBytes = 0;
     textLength = 0;
     lineCount = 0;
@@ -86,5 +85,5 @@ bool CTextBase::Clear() {
 WString CTextBase::RawLine(uint32_t index) const {
     if (lineCount <= 0 || index >= static_cast<uint32_t>(lineCount)) return WString();
     const uint32_t start = lineStarts[index];
-    return WString(text + start, LineEnd(index) - start);
+    return WString(text.get() + start, LineEnd(index) - start);
 }

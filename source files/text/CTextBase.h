@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/WString.h"
+#include "base/PrivateHeap.h"
+#include "base/WString.h"
 
 constexpr int kItemUnits = 1024;      // itemText, terminator included
 constexpr int kItemAnsiBytes = 1024;  // itemTextAnsi, terminator included
@@ -42,7 +43,7 @@ protected:
 
     int32_t textBytes = 0;
     uint32_t textLength = 0;
-    WChar* text = nullptr;  // from the private heap
+    PrivateHeapBlock<WChar> text;  // the converted text, owned, from the private heap
     int32_t lineCount = 0;
     std::vector<uint32_t> lineStarts;
     int32_t itemPos = 0;

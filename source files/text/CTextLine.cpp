@@ -52,7 +52,7 @@ bool CTextLine::SetLine(uint32_t index) {
     itemAnsiComplete = false;
 
     const uint32_t start = lineStarts[index];
-    const WChar* line = text + start;
+    const WChar* line = text.get() + start;
     // The raw length still holds the line's own line end.
     uint32_t length = LineEnd(index) - start;
     if (length >= static_cast<uint32_t>(kLineUnits)) {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 class Tokenizer {
 public:

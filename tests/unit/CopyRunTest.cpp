@@ -50,11 +50,10 @@ public:
     // The system's renames at the restart: a missing source is skipped.
     void ApplyRestartRenames() {
         for (const auto& [from, to] : atRestart) {
-            FileFacts facts;
-            if (base_.QueryFile(from, facts) != 0) continue;
-            base_.SetAttributes(to, kFileAttributeNormal);
-            base_.RemoveFile(to);
-            base_.MoveToNewName(from, to);
+            if (base_.QueryFile(from).error != 0) continue;
+            static_cast<void>(base_.SetAttributes(to, kFileAttributeNormal));
+            static_cast<void>(base_.RemoveFile(to));
+            static_cast<void>(base_.MoveToNewName(from, to));
         }
         atRestart.clear();
     }
@@ -67,20 +66,19 @@ public:
                                  : 0);
     }
     void Pause(uint32_t milliseconds) override { now += milliseconds; }
-    std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override {
+    Answer<std::vector<FileFacts>> ListFolder(const WString& folder) override {
         auto listing = base_.ListFolder(folder);
-        if (!listing) return listing;
+        if (listing.error != 0) return listing;
         std::vector<FileFacts> shown;
-        for (FileFacts& facts : *listing) {
+        for (FileFacts& facts : listing.value) {
             if (links.count(folder + facts.name)) facts.attributes |= kFileAttributeReparsePoint;
             if (!unlisted.count(facts.name)) shown.push_back(std::move(facts));
         }
-        return shown;
+        return {0, std::move(shown)};
     }
-    uint32_t OpenFile(const WString& path, FileAccess access,
-                      std::unique_ptr<SystemFile>& file) override;
-    bool SetAttributes(const WString& path, uint32_t attributes) override {
-        return !Killed() && base_.SetAttributes(path, attributes);
+    OpenedFile OpenFile(const WString& path, FileAccess access) override;
+    uint32_t SetAttributes(const WString& path, uint32_t attributes) override {
+        return Killed() ? kFault : base_.SetAttributes(path, attributes);
     }
     uint32_t MakeDirectory(const WString& path) override {
         return Step() ? base_.MakeDirectory(path) : kFault;
@@ -102,7 +100,7 @@ public:
         if (Held(replaced)) return kErrorSharingViolation;
         if (replace) return replace(replaced, replacement, backup);
         if (!Step()) return kFault;
-        base_.RemoveFile(backup);
+        static_cast<void>(base_.RemoveFile(backup));  // ReplaceFileW writes over a backup
         if (const uint32_t error = base_.MoveToNewName(replaced, backup)) return error;
         if (!Step()) return kErrorUnableToMoveReplacement2;
         return base_.MoveToNewName(replacement, replaced);
@@ -116,18 +114,16 @@ public:
         if (Held(path)) return kErrorSharingViolation;
         return Step() ? base_.RemoveFile(path) : kFault;
     }
-    void RemoveAtRestart(const WString&) override { Step(); }
+    uint32_t RemoveAtRestart(const WString&) override { return Step() ? 0 : kFault; }
     uint32_t ReplaceAtRestart(const WString& from, const WString& to) override {
         if (!Step()) return kFault;
         atRestart.emplace_back(from, to);
         return 0;
     }
-    uint32_t FreeSpace(const WString&, WString& volume, uint64_t& free) override {
-        volume = u"T:\\";
-        free = freeBytes;
-        return 0;
+    Answer<VolumeSpace> FreeSpace(const WString&) override { return {0, {u"T:\\", freeBytes}}; }
+    Answer<std::vector<FileHolder>> WhoHolds(const WString&) override {
+        return {holders ? 0 : kErrorNotSupported, holders.value_or(std::vector<FileHolder>())};
     }
-    std::optional<std::vector<FileHolder>> WhoHolds(const WString&) override { return holders; }
 };
 
 // A file opened to be deleted or renamed through its handle: the same holds, steps and answers
@@ -173,14 +169,13 @@ private:
     std::unique_ptr<SystemFile> file_;
 };
 
-uint32_t RunServices::OpenFile(const WString& path, FileAccess access,
-                               std::unique_ptr<SystemFile>& file) {
-    if (access == FileAccess::Replace && Held(path)) return kErrorSharingViolation;
-    const uint32_t error = base_.OpenFile(path, access, file);
-    if (error == 0 && access == FileAccess::Change) {
-        file = std::make_unique<ChangeFile>(*this, path, std::move(file));
+OpenedFile RunServices::OpenFile(const WString& path, FileAccess access) {
+    if (access == FileAccess::Replace && Held(path)) return {kErrorSharingViolation, nullptr};
+    OpenedFile opened = base_.OpenFile(path, access);
+    if (opened.error == 0 && (access == FileAccess::Change || access == FileAccess::Pin)) {
+        opened.value = std::make_unique<ChangeFile>(*this, path, std::move(opened.value));
     }
-    return error;
+    return opened;
 }
 
 // What the run tells and asks; files in use are answered in turn (Cancel when none is left).
@@ -243,7 +238,9 @@ struct Package {
         temp.WriteFile(u"pkg\\" + file.name, file.bytes);
         if (!file.old) return;
         temp.WriteFile(u"dst\\" + file.name, *file.old);
-        if (file.readOnly) NativeSystem().SetAttributes(Destination(file.name), kFileAttributeReadOnly);
+        if (file.readOnly) {
+            ASSERT_EQ(NativeSystem().SetAttributes(Destination(file.name), kFileAttributeReadOnly), 0u);
+        }
     }
     WString Destination(const WString& name) const { return temp / (u"dst\\" + name); }
 
@@ -356,7 +353,7 @@ TEST(CopyRun, AKillBetweenAnyTwoStepsIsFinishedByTheNextRun) {
 
 // What ReplaceFileW is documented to leave with each answer, made so on the real files.
 uint32_t OldFileAside(const WString& replaced, const WString& backup) {
-    NativeSystem().MoveToNewName(replaced, backup);
+    static_cast<void>(NativeSystem().MoveToNewName(replaced, backup));
     return kErrorUnableToMoveReplacement2;
 }
 bool IsBackup(const WString& path) {
@@ -382,7 +379,7 @@ TEST(CopyRun, EveryAnswerOfTheSwapOfTheLastFileEndsWithTheOldVersionOrTheNew) {
         {"1176 as without a backup name: the old file gone, the copy under its own name",
          [](RunServices& os, const WString& r, auto&, auto&) {
              os.replace = nullptr;
-             NativeSystem().RemoveFile(r);
+             static_cast<void>(NativeSystem().RemoveFile(r));
              return kErrorUnableToMoveReplacement;
          },
          nullptr, true, kAfter, "", 0},
@@ -560,7 +557,7 @@ TEST(CopyRun, AStagedCopyWaitingForTheRestartIsNeverUndoneBehindItsBack) {
         package.os.heldUntil.clear();
         package.files[0].bytes = "newest";
         package.Lay(package.files[0]);
-        NativeSystem().SetAttributes(held, kFileAttributeNormal);
+        ASSERT_EQ(NativeSystem().SetAttributes(held, kFileAttributeNormal), 0u);
         EXPECT_TRUE(package.Rerun());
         package.os.ApplyRestartRenames();
         EXPECT_EQ(package.Tree(),
@@ -673,10 +670,8 @@ TEST(CopyRun, TheBytesDecideWhatIsWrittenAndHoldsAreWaitedOut) {
         EXPECT_LT(package.os.now, row.waited + (row.waited ? 1000 : 1));
         if (std::string(row.result) == "unchanged") {
             // Nothing written, and the file as a copy leaves it: normal, with the source's time.
-            FileFacts source, destination;
-            package.os.QueryFile(package.temp / u"pkg\\f.dll", source);
-            package.os.QueryFile(package.Destination(u"f.dll"), destination);
-            EXPECT_EQ(destination.lastWriteTime, source.lastWriteTime);
+            EXPECT_EQ(package.os.QueryFile(package.Destination(u"f.dll")).value.lastWriteTime,
+                      package.os.QueryFile(package.temp / u"pkg\\f.dll").value.lastWriteTime);
         }
     }
 }
@@ -719,7 +714,7 @@ TEST(DestinationFolder, ClearsOnlyTheLeftoversOfAnInterruptedRun) {
     RunServices os;
     ScopedSystemOverride inPlace(os);
     os.heldUntil[temp / u"dst\\h.dll"] = UINT64_MAX;
-    NativeSystem().SetAttributes(temp / u"dst\\a.dll~norvane2.new", kFileAttributeReadOnly);
+    ASSERT_EQ(NativeSystem().SetAttributes(temp / u"dst\\a.dll~norvane2.new", kFileAttributeReadOnly), 0u);
     RunDestinations destinations;
     destinations.Add(temp / u"dst\\c.dll~norvane.new");
     DestinationFolder folder;
@@ -766,10 +761,10 @@ TEST(SameBytes, ReadsToTheEndOfBothAndStopsAtTheFirstDifference) {
         if (row.differAt != SIZE_MAX) second[row.differAt] ^= 1;
         temp.WriteFile(u"a", first);
         temp.WriteFile(u"b", second);
-        std::unique_ptr<SystemFile> a, b;
-        ASSERT_EQ(NativeSystem().OpenFile(temp / u"a", FileAccess::Read, a), 0u);
-        ASSERT_EQ(NativeSystem().OpenFile(temp / u"b", FileAccess::Read, b), 0u);
-        EXPECT_EQ(SameBytes(*a, *b, row.first, buffer), row.same);
+        const OpenedFile a = NativeSystem().OpenFile(temp / u"a", FileAccess::Read);
+        const OpenedFile b = NativeSystem().OpenFile(temp / u"b", FileAccess::Read);
+        ASSERT_EQ(a.error + b.error, 0u);
+        EXPECT_EQ(SameBytes(*a.value, *b.value, row.first, buffer), row.same);
     }
 }
 }  // namespace

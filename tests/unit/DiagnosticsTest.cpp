@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "framework/Diagnostics.h"
+#include "reporting/Diagnostics.h"
 #include "support/RecordingServices.h"
 
 namespace {
@@ -20,7 +20,6 @@ public:
     std::optional<WString> SystemErrorText(uint32_t code) override {
         return code == 5 ? std::optional<WString>(u"Access is denied.\r\n") : std::nullopt;
     }
-    uint32_t LastError() override { return 5; }
 };
 
 TEST(Diagnostics, ReportsGoToTheDebuggerAndAnErrorBoxWithoutOwner) {
@@ -33,8 +32,8 @@ TEST(Diagnostics, ReportsGoToTheDebuggerAndAnErrorBoxWithoutOwner) {
         {[] { ReportError(28, u"source files\\winmain", u"Already running. "); },
          kDown + u"[28 line] source files\\winmain\nAlready running. \n" + kUp,
          u"Already running. \r\n", kReportFlags},
-        // The last error's text; no line break before the closing banner, the text ends in its own.
-        {[] { ReportSystemError(407, u"norvane", u"Copy failed."); },
+        // The code's text; no line break before the closing banner, the text ends in its own.
+        {[] { ReportSystemErrorCode(407, u"norvane", u"Copy failed.", 5); },
          kDown + u"[407 line] norvane\nCopy failed.\nAccess is denied.\r\n" + kUp,
          kMessage + u"Copy failed.\r\n\n" + kError + u"Access is denied.\r\n", kReportFlags},
         {[] { ReportSystemErrorCode(407, u"x", u"Copy failed.", 0x2F0F); },

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/Notice.h"
+#include "reporting/Notice.h"
 #include "support/RecordingServices.h"
 
 namespace {

@@ -10,7 +10,10 @@
 #endif
 
 #include "norvane/SideFiles.h"
-#include "paths/PathServices.h"
+#include "paths/ComposePath.h"
+#include "paths/InstallDir.h"
+#include "paths/PathText.h"
+#include "paths/RootFolder.h"
 #include "support/RecordingServices.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/RunLog.h"
+#include "reporting/RunLog.h"
 #include "support/FileLinks.h"
 #include "support/TempFolder.h"
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/Notice.h"
+#include "reporting/Notice.h"
 #include "norvane/RunLogLines.h"
 #include "norvane/VerifyRun.h"
 #include "support/RecordingServices.h"

@@ -98,10 +98,10 @@ private:
 };
 }  // namespace
 
-std::optional<std::vector<FileFacts>> PosixServices::ListFolder(const WString& folder) {
+Answer<std::vector<FileFacts>> PosixServices::ListFolder(const WString& folder) {
     const std::string host = HostPath(folder);
     DIR* directory = ::opendir(host.c_str());
-    if (directory == nullptr) return std::nullopt;
+    if (directory == nullptr) return {Errno(), {}};
     std::vector<FileFacts> items;
     while (const dirent* entry = ::readdir(directory)) {
         const std::string name = entry->d_name;
@@ -111,14 +111,13 @@ std::optional<std::vector<FileFacts>> PosixServices::ListFolder(const WString& f
         items.push_back(FactsOf(info, WideFromUtf8(name)));
     }
     ::closedir(directory);
-    return items;
+    return {0, std::move(items)};
 }
 
-uint32_t PosixServices::QueryFile(const WString& path, FileFacts& facts) {
+Answer<FileFacts> PosixServices::QueryFile(const WString& path) {
     struct stat info {};
-    if (::stat(HostPath(path).c_str(), &info) != 0) return Errno();
-    facts = FactsOf(info);
-    return 0;
+    if (::stat(HostPath(path).c_str(), &info) != 0) return {Errno(), {}};
+    return {0, FactsOf(info)};
 }
 
 uint32_t PosixFile::Rename(const WString& path) {
@@ -130,16 +129,14 @@ uint32_t PosixFile::Rename(const WString& path) {
     return errno == EEXIST ? kErrorAlreadyExists : Errno();
 }
 
-uint32_t PosixServices::OpenFile(const WString& path, FileAccess access,
-                                 std::unique_ptr<SystemFile>& file) {
+OpenedFile PosixServices::OpenFile(const WString& path, FileAccess access) {
     const std::string host = HostPath(path);
     int flags = access == FileAccess::Replace ? O_RDWR : O_RDONLY;
     // The name itself: a link is not followed.
-    if (access == FileAccess::Change) flags = O_PATH | O_NOFOLLOW;
+    if (access == FileAccess::Change || access == FileAccess::Pin) flags = O_PATH | O_NOFOLLOW;
     const int descriptor = ::open(host.c_str(), flags);
-    if (descriptor < 0) return Errno();
-    file = std::make_unique<PosixFile>(descriptor, host);
-    return 0;
+    if (descriptor < 0) return {Errno(), nullptr};
+    return {0, std::make_unique<PosixFile>(descriptor, host)};
 }
 
 uint32_t PosixServices::CopyToNewFile(const WString& source, const WString& target,
@@ -192,29 +189,31 @@ uint32_t PosixServices::RemoveFile(const WString& path) {
     return ::unlink(HostPath(path).c_str()) == 0 ? 0 : Errno();
 }
 
-void PosixServices::RemoveAtRestart(const WString&) {}
+uint32_t PosixServices::RemoveAtRestart(const WString&) {
+    return kErrorNotSupported;
+}
 
 // This system has no restart-time renames: a test that needs one puts its own in place.
 uint32_t PosixServices::ReplaceAtRestart(const WString&, const WString&) {
     return kErrorNotSupported;
 }
 
-uint32_t PosixServices::FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) {
+Answer<VolumeSpace> PosixServices::FreeSpace(const WString& path) {
     // The nearest folder on the way that exists stands for the path's volume.
     std::string host = HostPath(path);
     struct statvfs info {};
     while (::statvfs(host.c_str(), &info) != 0) {
         const size_t slash = host.find_last_of('/', host.size() > 1 ? host.size() - 2 : 0);
-        if (errno != ENOENT || slash == std::string::npos) return Errno();
+        if (errno != ENOENT || slash == std::string::npos) return {Errno(), {}};
         host = host.substr(0, slash + 1);
     }
-    volume = path.size() >= 3 && path[1] == u':' ? path.substr(0, 3) : WString(u"\\");
-    freeBytes = static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
-    return 0;
+    const WString volume = path.size() >= 3 && path[1] == u':' ? path.substr(0, 3) : WString(u"\\");
+    return {0, {volume, static_cast<uint64_t>(info.f_bavail) * info.f_frsize}};
 }
 
-std::optional<std::vector<FileHolder>> PosixServices::WhoHolds(const WString&) {
-    return std::nullopt;
+// This system keeps no record of which programs hold a file.
+Answer<std::vector<FileHolder>> PosixServices::WhoHolds(const WString&) {
+    return {kErrorNotSupported, {}};
 }
 
 WString PosixServices::FoldCase(const WString& text) {
@@ -225,22 +224,21 @@ WString PosixServices::FoldCase(const WString& text) {
     return folded;
 }
 
-uint32_t PosixServices::OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) {
+OpenedFile PosixServices::OpenForAppend(const WString& path) {
     const std::string host = HostPath(path);
     // A new file, else the one there; never through a link at the name.
     int descriptor = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
     if (descriptor < 0 && errno == EEXIST) {
         descriptor = ::open(host.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW);
     }
-    if (descriptor < 0) return errno == ELOOP ? kErrorStoppedOnSymlink : Errno();
+    if (descriptor < 0) return {errno == ELOOP ? kErrorStoppedOnSymlink : Errno(), nullptr};
     struct stat info {};
     if (::fstat(descriptor, &info) != 0 || info.st_nlink > 1) {
         const uint32_t error = info.st_nlink > 1 ? kErrorTooManyLinks : Errno();
         ::close(descriptor);
-        return error;
+        return {error, nullptr};
     }
-    file = std::make_unique<PosixFile>(descriptor);
-    return 0;
+    return {0, std::make_unique<PosixFile>(descriptor)};
 }
 
 WString PosixServices::LocalTimeText() {

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AppState.h"
+#include "base/PathLimits.h"
 #include "platform/posix/PosixServices.h"
 
 namespace {

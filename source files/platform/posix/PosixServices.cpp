@@ -77,11 +77,15 @@ uint32_t PosixServices::GetAttributes(const WString& path) {
     return kFileAttributeReparsePoint | (folder ? kFileAttributeDirectory : 0);
 }
 
-bool PosixServices::SetAttributes(const WString& path, uint32_t attributes) {
+uint32_t PosixServices::SetAttributes(const WString& path, uint32_t attributes) {
     struct stat info {};
     std::string host = HostPath(path);
-    if (::stat(host.c_str(), &info) != 0) return Fail();
-    return ::chmod(host.c_str(), ModeWithAttributes(info.st_mode, attributes)) == 0 || Fail();
+    if (::stat(host.c_str(), &info) != 0 ||
+        ::chmod(host.c_str(), ModeWithAttributes(info.st_mode, attributes)) != 0) {
+        Fail();
+        return t_lastError;
+    }
+    return 0;
 }
 
 bool PosixServices::IsDirectory(const WString& path) {
@@ -143,10 +147,6 @@ std::optional<WString> PosixServices::ModulePath() {
 
 void PosixServices::DebugOutput(const WString& text) {
     debugOutput.push_back(text);
-}
-
-uint32_t PosixServices::LastError() {
-    return t_lastError;
 }
 
 std::optional<WString> PosixServices::SystemErrorText(uint32_t code) {

@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/Utf8.h"
+#include "base/Utf8.h"
 #include "platform/SystemServices.h"
 
 class PosixServices : public SystemServices {
@@ -37,27 +37,26 @@ public:
     int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) override;
     int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) override;
     uint32_t GetAttributes(const WString& path) override;
-    bool SetAttributes(const WString& path, uint32_t attributes) override;
+    uint32_t SetAttributes(const WString& path, uint32_t attributes) override;
     bool IsDirectory(const WString& path) override;
     uint32_t MakeDirectory(const WString& path) override;
     uint32_t RemoveFolder(const WString& path) override;
     OpenForReadResult ProbeOpenForRead(const WString& path) override;
-    std::optional<std::vector<FileFacts>> ListFolder(const WString& folder) override;
-    uint32_t QueryFile(const WString& path, FileFacts& facts) override;
-    uint32_t OpenFile(const WString& path, FileAccess access,
-                      std::unique_ptr<SystemFile>& file) override;
+    Answer<std::vector<FileFacts>> ListFolder(const WString& folder) override;
+    Answer<FileFacts> QueryFile(const WString& path) override;
+    OpenedFile OpenFile(const WString& path, FileAccess access) override;
     uint32_t CopyToNewFile(const WString& source, const WString& target,
                            CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                          const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
-    void RemoveAtRestart(const WString& path) override;
+    uint32_t RemoveAtRestart(const WString& path) override;
     uint32_t ReplaceAtRestart(const WString& from, const WString& to) override;
-    uint32_t FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) override;
-    std::optional<std::vector<FileHolder>> WhoHolds(const WString& path) override;
+    Answer<VolumeSpace> FreeSpace(const WString& path) override;
+    Answer<std::vector<FileHolder>> WhoHolds(const WString& path) override;
     WString FoldCase(const WString& text) override;
-    uint32_t OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) override;
+    OpenedFile OpenForAppend(const WString& path) override;
     WString LocalTimeText() override;
     uint64_t Milliseconds() override;
     void Pause(uint32_t milliseconds) override;
@@ -74,7 +73,6 @@ public:
     std::optional<WString> ModulePath() override;
     RunIdentity Identity() override;
     void DebugOutput(const WString& text) override;
-    uint32_t LastError() override;
     std::optional<WString> SystemErrorText(uint32_t code) override;
     void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                      uint32_t flags) override;

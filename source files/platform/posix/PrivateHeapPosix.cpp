@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "app/PrivateHeap.h"
+#include "base/PrivateHeap.h"
 
 void* PrivateHeap::Allocate(size_t bytes) noexcept {
     return bytes == 0 ? nullptr : std::calloc(1, bytes);

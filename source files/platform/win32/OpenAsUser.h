@@ -6,7 +6,7 @@
 // desktop's shell runs as the signed-in user, unelevated: the tool hands it the document.
 #include <optional>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // Has the desktop's shell open `path` with the verb "open", no parameters, no working folder,
 // shown normally. Where the desktop's shell cannot be reached (none running, a run as SYSTEM),

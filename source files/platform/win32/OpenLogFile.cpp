@@ -49,9 +49,8 @@ std::optional<std::wstring> NamedPath(const WString& path) {
     if (!folder) return std::nullopt;
     std::optional<std::wstring> named = FinalPath(folder.get());
     WIN32_FIND_DATAW listed{};
-    const HANDLE search = ::FindFirstFileW(full.c_str(), &listed);
-    if (search == INVALID_HANDLE_VALUE || !named) return std::nullopt;
-    ::FindClose(search);
+    const UniqueFind search(::FindFirstFileW(full.c_str(), &listed));
+    if (!search || !named) return std::nullopt;
     if (!named->empty() && named->back() == L'\\') named->pop_back();
     return *named + L"\\" + listed.cFileName;
 }

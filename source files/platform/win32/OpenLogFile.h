@@ -6,7 +6,7 @@
 // link (kErrorStoppedOnSymlink) or has other names too (kErrorTooManyLinks).
 #include <windows.h>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 // 0 and an open handle to append to, or the system's code.
 uint32_t OpenLogFile(const WString& path, HANDLE& handle);

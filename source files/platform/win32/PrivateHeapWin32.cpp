@@ -1,4 +1,4 @@
-#include "app/PrivateHeap.h"
+#include "base/PrivateHeap.h"
 
 #include <windows.h>
 

@@ -50,6 +50,12 @@ struct FileHandleTraits {
     static void Close(Handle handle) noexcept { ::CloseHandle(handle); }
 };
 
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle handle) noexcept { ::FindClose(handle); }
+};
+
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() noexcept { return nullptr; }
@@ -77,6 +83,7 @@ struct BoundaryDescriptorTraits {
 };
 
 using UniqueFile = UniqueResource<FileHandleTraits>;
+using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueThread = UniqueResource<NullHandleTraits>;
 using UniqueMutex = UniqueResource<NullHandleTraits>;
 using UniqueHkey = UniqueResource<RegistryKeyTraits>;

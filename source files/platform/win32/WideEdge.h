@@ -1,6 +1,6 @@
 #pragma once
 // wchar_t is 16 bits on Windows: the tool's UTF-16 strings cross the API edge unchanged.
-#include "app/WString.h"
+#include "base/WString.h"
 
 static_assert(sizeof(wchar_t) == sizeof(WChar), "Windows wide characters are UTF-16 units");
 

@@ -12,7 +12,7 @@
 #include "platform/win32/Win32Services.h"
 
 namespace {
-uint32_t Answer(BOOL succeeded) {
+uint32_t CodeOf(BOOL succeeded) {
     return succeeded ? ERROR_SUCCESS : ::GetLastError();
 }
 
@@ -30,13 +30,13 @@ public:
 
     uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) override {
         DWORD read = 0;
-        const uint32_t error = Answer(::ReadFile(file_.get(), buffer, capacity, &read, nullptr));
+        const uint32_t error = CodeOf(::ReadFile(file_.get(), buffer, capacity, &read, nullptr));
         count = read;
         return error;
     }
     uint32_t Write(const uint8_t* data, uint32_t size) override {
         DWORD written = 0;
-        const uint32_t error = Answer(::WriteFile(file_.get(), data, size, &written, nullptr));
+        const uint32_t error = CodeOf(::WriteFile(file_.get(), data, size, &written, nullptr));
         return error != 0 || written == size ? error : ERROR_WRITE_FAULT;
     }
     uint64_t LastWriteTime() override {
@@ -47,7 +47,7 @@ public:
         FILE_BASIC_INFO info{};
         info.FileAttributes = attributes;
         info.LastWriteTime.QuadPart = static_cast<LONGLONG>(lastWriteTime);
-        return Answer(::SetFileInformationByHandle(file_.get(), FileBasicInfo, &info, sizeof info));
+        return CodeOf(::SetFileInformationByHandle(file_.get(), FileBasicInfo, &info, sizeof info));
     }
     uint32_t Attributes() override {
         FILE_ATTRIBUTE_TAG_INFO tag{};
@@ -76,7 +76,7 @@ public:
     }
     uint32_t Remove() override {
         FILE_DISPOSITION_INFO disposition{TRUE};
-        return Answer(::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition,
+        return CodeOf(::SetFileInformationByHandle(file_.get(), FileDispositionInfo, &disposition,
                                                    sizeof disposition));
     }
     uint32_t Rename(const WString& path) override {
@@ -88,7 +88,7 @@ public:
         info->RootDirectory = nullptr;
         info->FileNameLength = static_cast<DWORD>(nameBytes);
         std::memcpy(info->FileName, path.data(), nameBytes);
-        return Answer(::SetFileInformationByHandle(file_.get(), FileRenameInfo, info,
+        return CodeOf(::SetFileInformationByHandle(file_.get(), FileRenameInfo, info,
                                                    static_cast<DWORD>(buffer.size())));
     }
 
@@ -109,14 +109,14 @@ DWORD CALLBACK RelayProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INT
 }
 }  // namespace
 
-std::optional<std::vector<FileFacts>> Win32Services::ListFolder(const WString& folder) {
+Answer<std::vector<FileFacts>> Win32Services::ListFolder(const WString& folder) {
     WString pattern = folder;
     if (!pattern.empty() && pattern.back() != u'\\') pattern += u'\\';
     pattern += u'*';
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileExW(AsWide(pattern), FindExInfoBasic, &found,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    UniqueFind search(::FindFirstFileExW(AsWide(pattern), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) return {::GetLastError(), {}};
     std::vector<FileFacts> items;
     do {
         const WString name = FromWide(found.cFileName);
@@ -124,87 +124,86 @@ std::optional<std::vector<FileFacts>> Win32Services::ListFolder(const WString& f
         items.push_back({name, found.dwFileAttributes,
                          Size(found.nFileSizeHigh, found.nFileSizeLow),
                          Ticks(found.ftLastWriteTime)});
-    } while (::FindNextFileW(search, &found));
+    } while (::FindNextFileW(search.get(), &found));
     const DWORD end = ::GetLastError();
-    ::FindClose(search);
-    if (end != ERROR_NO_MORE_FILES) return std::nullopt;
-    return items;
+    if (end != ERROR_NO_MORE_FILES) return {end, {}};
+    return {ERROR_SUCCESS, std::move(items)};
 }
 
-uint32_t Win32Services::QueryFile(const WString& path, FileFacts& facts) {
+Answer<FileFacts> Win32Services::QueryFile(const WString& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data)) {
-        return ::GetLastError();
+        return {::GetLastError(), {}};
     }
-    facts = {WString(), data.dwFileAttributes, Size(data.nFileSizeHigh, data.nFileSizeLow),
-             Ticks(data.ftLastWriteTime)};
-    return ERROR_SUCCESS;
+    return {ERROR_SUCCESS,
+            {WString(), data.dwFileAttributes, Size(data.nFileSizeHigh, data.nFileSizeLow),
+             Ticks(data.ftLastWriteTime)}};
 }
 
-uint32_t Win32Services::OpenFile(const WString& path, FileAccess access,
-                                 std::unique_ptr<SystemFile>& file) {
+OpenedFile Win32Services::OpenFile(const WString& path, FileAccess access) {
     DWORD rights = GENERIC_READ;
     DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN;
     if (access == FileAccess::Replace) rights |= GENERIC_WRITE | DELETE;
     if (access == FileAccess::ReadAndStamp) rights |= FILE_WRITE_ATTRIBUTES;
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     if (access == FileAccess::Change) {
         // The name itself, never what a link points to; a folder opens as well.
         rights = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE;
         flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
     }
-    HANDLE handle =
-        ::CreateFileW(AsWide(path), rights, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
-    file = std::make_unique<Win32File>(handle);
-    return ERROR_SUCCESS;
+    if (access == FileAccess::Pin) {
+        rights = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+    }
+    HANDLE handle = ::CreateFileW(AsWide(path), rights, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
+    return {ERROR_SUCCESS, std::make_unique<Win32File>(handle)};
 }
 
 uint32_t Win32Services::CopyToNewFile(const WString& source, const WString& target,
                                       CopyProgressFunction progress, void* data) {
     ProgressRelay relay{progress, data};
     BOOL cancel = FALSE;
-    return Answer(::CopyFileExW(AsWide(source), AsWide(target), RelayProgress, &relay, &cancel,
+    return CodeOf(::CopyFileExW(AsWide(source), AsWide(target), RelayProgress, &relay, &cancel,
                                 COPY_FILE_FAIL_IF_EXISTS));
 }
 
 uint32_t Win32Services::ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                                              const WString& backup) {
-    return Answer(::ReplaceFileW(AsWide(replaced), AsWide(replacement), AsWide(backup),
+    return CodeOf(::ReplaceFileW(AsWide(replaced), AsWide(replacement), AsWide(backup),
                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
 }
 
 uint32_t Win32Services::MoveToNewName(const WString& from, const WString& to) {
-    return Answer(::MoveFileExW(AsWide(from), AsWide(to), 0));
+    return CodeOf(::MoveFileExW(AsWide(from), AsWide(to), 0));
 }
 
 uint32_t Win32Services::RemoveFile(const WString& path) {
-    return Answer(::DeleteFileW(AsWide(path)));
+    return CodeOf(::DeleteFileW(AsWide(path)));
 }
 
-void Win32Services::RemoveAtRestart(const WString& path) {
-    ::MoveFileExW(AsWide(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+uint32_t Win32Services::RemoveAtRestart(const WString& path) {
+    return CodeOf(::MoveFileExW(AsWide(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
 uint32_t Win32Services::ReplaceAtRestart(const WString& from, const WString& to) {
-    return Answer(::MoveFileExW(AsWide(from), AsWide(to),
+    return CodeOf(::MoveFileExW(AsWide(from), AsWide(to),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
-uint32_t Win32Services::FreeSpace(const WString& path, WString& volume, uint64_t& freeBytes) {
+Answer<VolumeSpace> Win32Services::FreeSpace(const WString& path) {
     // The volume's root comes from the path's text and the mount points along it, so a folder
     // that is still to be made has one too.
     std::wstring root(path.size() + 2, L'\0');
     if (!::GetVolumePathNameW(AsWide(path), root.data(), static_cast<DWORD>(root.size()))) {
-        return ::GetLastError();
+        return {::GetLastError(), {}};
     }
     ULARGE_INTEGER available{};
     if (!::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) {
-        return ::GetLastError();
+        return {::GetLastError(), {}};
     }
-    volume = FromWide(root.c_str());
-    freeBytes = available.QuadPart;
-    return ERROR_SUCCESS;
+    return {ERROR_SUCCESS, {FromWide(root.c_str()), available.QuadPart}};
 }
 
 WString Win32Services::FoldCase(const WString& text) {
@@ -216,11 +215,10 @@ WString Win32Services::FoldCase(const WString& text) {
     return units == static_cast<int>(text.size()) ? folded : text;
 }
 
-uint32_t Win32Services::OpenForAppend(const WString& path, std::unique_ptr<SystemFile>& file) {
+OpenedFile Win32Services::OpenForAppend(const WString& path) {
     HANDLE handle = INVALID_HANDLE_VALUE;
-    if (const uint32_t error = OpenLogFile(path, handle)) return error;
-    file = std::make_unique<Win32File>(handle);
-    return ERROR_SUCCESS;
+    if (const uint32_t error = OpenLogFile(path, handle)) return {error, nullptr};
+    return {ERROR_SUCCESS, std::make_unique<Win32File>(handle)};
 }
 
 WString Win32Services::LocalTimeText() {

@@ -13,30 +13,31 @@ class RestartSession {
 public:
     RestartSession() {
         WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-        started_ = ::RmStartSession(&handle_, 0, key) == ERROR_SUCCESS;
+        status_ = ::RmStartSession(&handle_, 0, key);
     }
     ~RestartSession() {
-        if (started_) ::RmEndSession(handle_);
+        if (Started()) ::RmEndSession(handle_);
     }
     RestartSession(const RestartSession&) = delete;
     RestartSession& operator=(const RestartSession&) = delete;
 
-    bool Started() const { return started_; }
+    bool Started() const { return status_ == ERROR_SUCCESS; }
+    DWORD Status() const { return status_; }
     DWORD Handle() const { return handle_; }
 
 private:
     DWORD handle_ = 0;
-    bool started_ = false;
+    DWORD status_ = ERROR_INVALID_HANDLE;
 };
 }  // namespace
 
-std::optional<std::vector<FileHolder>> Win32Services::WhoHolds(const WString& path) {
+Answer<std::vector<FileHolder>> Win32Services::WhoHolds(const WString& path) {
     RestartSession session;
-    if (!session.Started()) return std::nullopt;
+    if (!session.Started()) return {session.Status(), {}};
     LPCWSTR files[] = {AsWide(path)};
-    if (::RmRegisterResources(session.Handle(), 1, files, 0, nullptr, 0, nullptr) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
+    if (const DWORD status = ::RmRegisterResources(session.Handle(), 1, files, 0, nullptr, 0,
+                                                   nullptr)) {
+        return {status, {}};
     }
     std::vector<RM_PROCESS_INFO> found;
     UINT needed = 0, count = 0;
@@ -48,10 +49,10 @@ std::optional<std::vector<FileHolder>> Win32Services::WhoHolds(const WString& pa
         count = needed;
         status = ::RmGetList(session.Handle(), &needed, &count, found.data(), &reasons);
     }
-    if (status != ERROR_SUCCESS) return std::nullopt;
+    if (status != ERROR_SUCCESS) return {status, {}};
     std::vector<FileHolder> holders;
     for (UINT i = 0; i < count; ++i) {
         holders.push_back({FromWide(found[i].strAppName), found[i].Process.dwProcessId});
     }
-    return holders;
+    return {ERROR_SUCCESS, std::move(holders)};
 }

@@ -25,8 +25,8 @@ uint32_t Win32Services::GetAttributes(const WString& path) {
     return ::GetFileAttributesW(AsWide(path));
 }
 
-bool Win32Services::SetAttributes(const WString& path, uint32_t attributes) {
-    return ::SetFileAttributesW(AsWide(path), attributes) != FALSE;
+uint32_t Win32Services::SetAttributes(const WString& path, uint32_t attributes) {
+    return ::SetFileAttributesW(AsWide(path), attributes) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 bool Win32Services::IsDirectory(const WString& path) {
@@ -156,10 +156,6 @@ std::optional<WString> Win32Services::ModulePath() {
 
 void Win32Services::DebugOutput(const WString& text) {
     ::OutputDebugStringW(AsWide(text));
-}
-
-uint32_t Win32Services::LastError() {
-    return ::GetLastError();
 }
 
 std::optional<WString> Win32Services::SystemErrorText(uint32_t code) {

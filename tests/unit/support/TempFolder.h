@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/WString.h"
+#include "base/WString.h"
 
 class TempFolder {
 public:

@@ -1,8 +1,8 @@
-#include "norvane/CopyThreadProc.h"
+#include "norvane/ui/CopyThreadProc.h"
 
 #include "app/AppState.h"
 #include "norvane/CopyRun.h"
-#include "norvane/DialogRunEvents.h"
+#include "norvane/ui/DialogRunEvents.h"
 
 DWORD WINAPI CopyThreadProc(LPVOID parameter) noexcept {
     auto& state = *static_cast<AppState*>(parameter);

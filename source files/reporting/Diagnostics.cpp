@@ -1,4 +1,4 @@
-#include "framework/Diagnostics.h"
+#include "reporting/Diagnostics.h"
 
 #include <optional>
 #include <string>
@@ -6,6 +6,8 @@
 #include "platform/SystemServices.h"
 
 const WChar kErrorCaption[] = u"error";
+const WChar kStartupSource[] = u"source files\\winmain";
+const WChar kCopySource[] = u"source files\\norvane\\norvane";
 
 namespace {
 constexpr WChar kDownBanner[] = u"\u2193\u2193\u2193\u2193\u2193\u2193 Error \u2193\u2193\u2193\u2193\u2193\u2193\n";
@@ -46,10 +48,6 @@ WString FormatBoxReportWithSystemText(const WString& message, const WString* sys
 void ReportError(int line, const WString& source, const WString& message, uint32_t exitCode) {
     System().DebugOutput(FormatDebugReport(line, source, message));
     Notice(nullptr, FormatBoxReport(message), kErrorCaption, kReportFlags, exitCode);
-}
-
-void ReportSystemError(int line, const WString& source, const WString& message) {
-    ReportSystemErrorCode(line, source, message, System().LastError());
 }
 
 void ReportSystemErrorCode(int line, const WString& source, const WString& message,

@@ -1,4 +1,4 @@
-#include "norvane/ShowCopyDisplay.h"
+#include "norvane/ui/ShowCopyDisplay.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "app/Notice.h"
+#include "reporting/Notice.h"
 
 #include "platform/SystemServices.h"
 

@@ -1,6 +1,6 @@
-#include "norvane/DialogRunEvents.h"
+#include "norvane/ui/DialogRunEvents.h"
 
-#include "norvane/CNorvaneDlg.h"
+#include "norvane/ui/CNorvaneDlg.h"
 #include "platform/win32/WideEdge.h"
 
 void DialogRunEvents::ShowNow() {

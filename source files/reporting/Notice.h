@@ -4,9 +4,9 @@
 // the log. Either way the log has the text, and the run's exit code notes the failure.
 #include <cstdint>
 
-#include "app/RunLog.h"
+#include "reporting/RunLog.h"
 #include "app/RunOptions.h"
-#include "app/WString.h"
+#include "base/WString.h"
 
 using WindowHandle = void*;
 

@@ -1,9 +1,10 @@
-#include "paths/PathBase.h"
+#include "platform/SystemServices.h"
+#include "paths/PathFields.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "paths/PathServices.h"
+#include "paths/PathText.h"
 
 WString PathBufferText(const WChar (&buffer)[kPathUnits]) {
     return WString(std::begin(buffer), std::find(std::begin(buffer), std::end(buffer), u'\0'));

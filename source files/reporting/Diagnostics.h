@@ -3,8 +3,9 @@
 // report with the source location on the debugger output.
 #include <cstdint>
 
-#include "app/Notice.h"
-#include "app/WString.h"
+#include "reporting/Notice.h"
+#include "reporting/ReportLines.h"
+#include "base/WString.h"
 
 extern const WChar kErrorCaption[];  // "error"
 
@@ -18,8 +19,6 @@ WString FormatBoxReportWithSystemText(const WString& message, const WString* sys
 // Each report's box goes through the notice road (Notice.h), with the run's exit code noted.
 void ReportError(int line, const WString& source, const WString& message,
                  uint32_t exitCode = kExitFailure);
-// Reads the calling thread's last error: call it right after the failing system call.
-void ReportSystemError(int line, const WString& source, const WString& message);
 void ReportSystemErrorCode(int line, const WString& source, const WString& message,
                            uint32_t code);
 void ShowLastErrorText(uint32_t code);

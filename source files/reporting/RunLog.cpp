@@ -1,6 +1,6 @@
-#include "app/RunLog.h"
+#include "reporting/RunLog.h"
 
-#include "app/Utf8.h"
+#include "base/Utf8.h"
 
 WString SystemCodeText(uint32_t code) {
     const std::optional<WString> text = System().SystemErrorText(code);
@@ -20,10 +20,9 @@ WString LogOpenFailureText(uint32_t code) {
 }
 
 uint32_t RunLog::Open(const WString& path) {
-    std::unique_ptr<SystemFile> file;
-    const uint32_t error = System().OpenForAppend(path, file);
-    if (error == 0) file_ = std::move(file);
-    return error;
+    OpenedFile opened = System().OpenForAppend(path);
+    if (opened.error == 0) file_ = std::move(opened.value);
+    return opened.error;
 }
 
 void RunLog::Write(const WString& text) {

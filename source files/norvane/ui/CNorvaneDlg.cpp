@@ -1,20 +1,19 @@
-#include "norvane/CNorvaneDlg.h"
+#include "norvane/ui/CNorvaneDlg.h"
 
 #include <commctrl.h>
 
-#include "app/Notice.h"
-#include "framework/Diagnostics.h"
+#include "reporting/Notice.h"
+#include "reporting/Diagnostics.h"
 #include "norvane/BuildCopyList.h"
-#include "norvane/CopyThreadProc.h"
+#include "norvane/ui/CopyThreadProc.h"
 #include "norvane/FormatByteCount.h"
-#include "norvane/ShowCopyDisplay.h"
+#include "norvane/ui/ShowCopyDisplay.h"
 #include "platform/win32/OpenAsUser.h"
 #include "platform/win32/WideEdge.h"
 #include "resource.h"
 
 namespace {
-const WString kSource = u"source files\\norvane\\norvane";
-constexpr int kThreadFailedLine = 188;
+const WString kSource = kCopySource;
 // While the copy runs the display follows it at this pace: current within a moment for the
 // user, and no cost to the worker.
 constexpr UINT_PTR kCopyDisplayTimer = 1;

@@ -1,7 +1,7 @@
 #pragma once
-// The two AppState fields that composed paths start from and land in.
+// The two AppState fields that composed paths start from and land in: pathBase and pathSlots.
 #include "app/AppState.h"
-#include "app/WString.h"
+#include "base/WString.h"
 
 // The text of a path buffer up to its first zero unit, never reading past the buffer.
 WString PathBufferText(const WChar (&buffer)[kPathUnits]);
