@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -173,17 +174,19 @@ void LoadCommonControls() {
 
 void RunDialogs(AppState& state) {
     LoadCommonControls();
-    auto* wait = new CWaitDlg(&state);
+    // Start-up owns both objects; the record only points at them, and the teardown order below
+    // is the owners' (the main dialog's object first).
+    auto wait = std::make_unique<CWaitDlg>(&state);
     state.waitDialog = ::CreateDialogParamW(static_cast<HINSTANCE>(state.instance),
                                             MAKEINTRESOURCEW(IDD_WAIT), nullptr, BaseWndProc,
-                                            reinterpret_cast<LPARAM>(wait));
+                                            reinterpret_cast<LPARAM>(wait.get()));
     ::UpdateWindow(static_cast<HWND>(state.waitDialog));  // the preparation pumps no messages
-    state.waitDialogObject = wait;
+    state.waitDialogObject = wait.get();
 
-    auto* main = new CNorvaneDlg(&state);
+    auto main = std::make_unique<CNorvaneDlg>(&state);
     const INT_PTR shown =
         ::DialogBoxParamW(static_cast<HINSTANCE>(state.instance), MAKEINTRESOURCEW(IDD_MAIN),
-                          nullptr, BaseWndProc, reinterpret_cast<LPARAM>(main));
+                          nullptr, BaseWndProc, reinterpret_cast<LPARAM>(main.get()));
     if (shown == -1) {
         // No dialog, so no preparation and no copy: a failure, never a silent success.
         const DWORD error = ::GetLastError();
@@ -193,11 +196,11 @@ void RunDialogs(AppState& state) {
     // The worker reads the copy list and the shared record until it ends: let it finish
     // before anything it reads is torn down.
     main->WaitForWorker();
-    state.mainDialogObject = main;
+    state.mainDialogObject = main.get();
 
-    delete state.mainDialogObject;
+    main.reset();
     state.mainDialogObject = nullptr;
-    delete state.waitDialogObject;
+    wait.reset();
     state.waitDialogObject = nullptr;
 }
 
@@ -239,7 +242,8 @@ void Run(HINSTANCE instance, RunContext& run) {
     AppState& state = g_appState;
     state.rootFolder.clear();
     state.instance = instance;
-    state.textObject = new CTextLine();
+    auto text = std::make_unique<CTextLine>();
+    state.textObject = text.get();
     ResolveModuleFolder(state);
     state.rootFolder = ComposePath(state, 0);
 
@@ -263,7 +267,7 @@ void Run(HINSTANCE instance, RunContext& run) {
     } else {
         state.textObject->Clear();
     }
-    delete state.textObject;
+    text.reset();
     state.textObject = nullptr;
     marker.Release();
     if (!loaded) Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
