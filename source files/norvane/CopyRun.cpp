@@ -311,11 +311,12 @@ bool CopyRun::Stage() {
         }
         const WString source = entry.sourceFolder + entry.fileName;
         Log(u"stage " + source + u" -> " + file.destination);
-        // A copy that takes a free name ends normal, as every copied file does; one swapped in
-        // takes the destination's attributes, which the swap clears, and needs it only where the
-        // source's would block the swap.
+        // A copy swapped in takes the destination's attributes, which the swap clears, and needs
+        // the normal attribute only where the source's would block the swap; one that waits for
+        // the restart keeps its own. A new file's copy gets it as it takes its name.
         const bool normalise =
-            file.road == Road::New || (entry.sourceAttributes & kProtectingAttributes) != 0;
+            file.inUse ||
+            (file.road == Road::Replace && (entry.sourceAttributes & kProtectingAttributes) != 0);
         const StagedCopy copy =
             StageCopy(source, *file.folder, file.name, normalise, CopyProgress, &state_);
         if (copy.error != 0) return Fail(Stop::Copy, copy.error, i + 1);
@@ -324,6 +325,24 @@ bool CopyRun::Stage() {
         AccountFileCompleted(state_, entry.size);
     }
     return true;
+}
+
+// A new file's copy takes its name through one handle of it: it ends normal, as every copied
+// file does, then the rename fails where the name is taken, so it never replaces anything. The
+// folder is held since it was read (or made), so the name stays in it.
+uint32_t CopyRun::Place(RunFile& file) {
+    BriefHoldWait wait;
+    uint32_t error;
+    do {
+        OpenedFile staged = System().OpenFile(file.staged, FileAccess::Change);
+        error = staged.error;
+        if (error == 0) {
+            // An attribute the system refuses to clear leaves a complete copy all the same.
+            static_cast<void>(staged.value->Stamp(kFileAttributeNormal, 0));
+            error = staged.value->Rename(file.destination);
+        }
+    } while (wait.Again(error));
+    return error;
 }
 
 bool CopyRun::Swap(RunFile& file) {
@@ -367,9 +386,7 @@ bool CopyRun::Commit() {
             continue;
         }
         if (file.road == Road::New) {
-            // A rename that fails where the name is taken, so it never replaces anything; in a
-            // folder held since it was read (or made), so it stays there.
-            const uint32_t error = MoveWaiting(file.staged, file.destination);
+            const uint32_t error = Place(file);
             if (error == 0) {
                 file.committed = Committed::Placed;
                 continue;

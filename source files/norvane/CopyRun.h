@@ -45,6 +45,7 @@ private:
     bool Stage();
     bool Commit();
     bool Swap(RunFile& file);
+    uint32_t Place(RunFile& file);
     void Finish();
     void Undo();
     void UndoFile(RunFile& file);

@@ -66,15 +66,20 @@ public:
         struct stat info {};
         return ::fstat(fd_, &info) == 0 ? Ticks(info.st_mtim) : 0;
     }
+    // A file opened as its name alone (for a change) is stamped by that name.
     uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) override {
         struct stat info {};
         if (::fstat(fd_, &info) != 0) return Errno();
-        if (attributes != 0 && ::fchmod(fd_, ModeWithAttributes(info.st_mode, attributes)) != 0) {
-            return Errno();
+        const bool byName = (::fcntl(fd_, F_GETFL) & O_PATH) != 0;
+        if (attributes != 0) {
+            const mode_t mode = ModeWithAttributes(info.st_mode, attributes);
+            if ((byName ? ::chmod(path_.c_str(), mode) : ::fchmod(fd_, mode)) != 0) return Errno();
         }
         if (lastWriteTime != 0) {
             const timespec times[2] = {{0, UTIME_OMIT}, TimeOf(lastWriteTime)};
-            if (::futimens(fd_, times) != 0) return Errno();
+            if ((byName ? ::utimensat(AT_FDCWD, path_.c_str(), times, 0) : ::futimens(fd_, times)) != 0) {
+                return Errno();
+            }
         }
         return 0;
     }
