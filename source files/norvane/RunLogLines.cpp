@@ -47,7 +47,14 @@ std::vector<WString> RunStartLines(const WString& version, const WString& commit
 WString RunEndLine(const AppState& state, uint32_t exitCode) {
     const RunSummary& run = state.summary;
     WString status;
-    if (!run.ran) {
+    if (run.verified) {
+        status = u"verified " + DecimalText(state.entryCount) +
+                 u" files, " +
+                 (run.notInPlace == 0 ? WString(u"all in place")
+                                      : DecimalText(static_cast<int64_t>(run.notInPlace)) +
+                                            u" not in place") +
+                 u"; nothing written";
+    } else if (!run.ran) {
         status = u"nothing copied";
     } else if (run.complete) {
         size_t counts[5] = {};

@@ -16,7 +16,7 @@ const WChar* MatchName(FileMatch match) {
 }
 }  // namespace
 
-bool VerifyInstallation(const AppState& state) {
+bool VerifyInstallation(AppState& state) {
     RunLog& log = CurrentRun().log;
     std::vector<uint8_t> buffer;
     WString notInPlace;
@@ -31,15 +31,16 @@ bool VerifyInstallation(const AppState& state) {
         notInPlace += u"\r\n" + destination + u" (" + MatchName(match) + u")";
     }
     const WString count = DecimalText(static_cast<int64_t>(state.CopyList.size()));
+    state.summary.verified = true;
+    state.summary.notInPlace = missing + differing;
     if (notInPlace.empty()) {
         Notice(state.mainDialog, u"The update is in place: all " + count + u" files match.",
                u"Norvane", kMbIconInformation, kExitSuccess);
         return true;
     }
     Notice(state.mainDialog,
-           u"The update is not in place: " + DecimalText(static_cast<int64_t>(differing)) +
-               u" files differ and " + DecimalText(static_cast<int64_t>(missing)) +
-               u" are missing, of " + count + u":" + notInPlace,
+           u"The update is not in place: " + DecimalText(static_cast<int64_t>(missing + differing)) +
+               u" of " + count + u" files differ or are missing:" + notInPlace,
            u"Norvane", kMbIconWarning, kExitNotInPlace);
     return false;
 }

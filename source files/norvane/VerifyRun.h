@@ -10,4 +10,4 @@
 constexpr uint32_t kExitNotInPlace = 1;
 
 // Compares and tells the verdict; true when every file is in place.
-bool VerifyInstallation(const AppState& state);
+bool VerifyInstallation(AppState& state);

@@ -19,11 +19,9 @@ TEST(Verify, EveryFileComparedByteForByteAndNothingWritten) {
     } rows[] = {
         {"in place", "two!", true, "The update is in place: all 2 files match."},
         {"one byte other", "two?", false,
-         "The update is not in place: 1 files differ and 0 are missing, of 2:\r\n$dst\\b.dat "
-         "(differs)"},
+         "The update is not in place: 1 of 2 files differ or are missing:\r\n$dst\\b.dat (differs)"},
         {"missing", std::nullopt, false,
-         "The update is not in place: 0 files differ and 1 are missing, of 2:\r\n$dst\\b.dat "
-         "(missing)"},
+         "The update is not in place: 1 of 2 files differ or are missing:\r\n$dst\\b.dat (missing)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
