@@ -76,7 +76,8 @@ enum class FileAccess {
     // never followed; a folder opens too.
     Change,
     // A folder held so that no one can rename or remove it (and so swap it for a link) while
-    // the handle is open: deleting is not shared. What lies in it may still change.
+    // the handle is open: deleting is not shared. What lies in it may still change. A link to
+    // the folder is followed.
     Pin,
 };
 

@@ -138,7 +138,8 @@ OpenedFile PosixServices::OpenFile(const WString& path, FileAccess access) {
     const std::string host = HostPath(path);
     int flags = access == FileAccess::Replace ? O_RDWR : O_RDONLY;
     // The name itself: a link is not followed.
-    if (access == FileAccess::Change || access == FileAccess::Pin) flags = O_PATH | O_NOFOLLOW;
+    if (access == FileAccess::Change) flags = O_PATH | O_NOFOLLOW;
+    if (access == FileAccess::Pin) flags = O_PATH | O_DIRECTORY;
     const int descriptor = ::open(host.c_str(), flags);
     if (descriptor < 0) return {Errno(), nullptr};
     return {0, std::make_unique<PosixFile>(descriptor, host)};

@@ -152,9 +152,11 @@ OpenedFile Win32Services::OpenFile(const WString& path, FileAccess access) {
         flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
     }
     if (access == FileAccess::Pin) {
+        // The folder a link leads to, where one is allowed (INSTALLDIR itself may be one), so
+        // that the files in it resolve below the folder's own final path.
         rights = FILE_READ_ATTRIBUTES | SYNCHRONIZE;
         share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-        flags = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+        flags = FILE_FLAG_BACKUP_SEMANTICS;
     }
     HANDLE handle = ::CreateFileW(AsWide(path), rights, share, nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
