@@ -20,6 +20,7 @@
 #include "norvane/ui/CNorvaneDlg.h"
 #include "norvane/CopyRun.h"
 #include "norvane/LaunchLine.h"
+#include "norvane/ListMessages.h"
 #include "norvane/QuietRunEvents.h"
 #include "norvane/VerifyRun.h"
 #include "norvane/RunLogLines.h"
@@ -270,7 +271,7 @@ void Run(HINSTANCE instance, RunContext& run) {
     text.reset();
     state.textObject = nullptr;
     marker.Release();
-    if (!loaded) Notice(nullptr, u"Cannot find 'Update.up'.", u"Text data read error.", MB_OK);
+    if (!loaded) Notice(nullptr, kListNotFoundText, kListReadErrorCaption, MB_OK);
 }
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/CaseFold.h"
+
 const WChar kRunOptionsHelp[] =
     u"Norvane [/quiet | /passive] [/verify] [/log FILE] [/norestart]\r\n\r\n"
     u"/quiet\tno window: the copy starts by itself and the tool ends when it ends\r\n"
@@ -18,23 +20,16 @@ const WChar kRunOptionsHelp[] =
 namespace {
 constexpr size_t kShownArgumentUnits = 100;
 
-WString Lowered(WString text) {
-    for (WChar& unit : text) {
-        if (unit >= u'A' && unit <= u'Z') unit = static_cast<WChar>(unit - u'A' + u'a');
-    }
-    return text;
-}
-
 // An argument as a refusal names it: whole unless it is very long.
 WString Shown(const WString& argument) {
     if (argument.size() <= kShownArgumentUnits) return argument;
     return argument.substr(0, kShownArgumentUnits) + u"\u2026";
 }
 
-// The name of a switch, in small letters; empty for an argument that is none.
+// The name of a switch, letter case folded; empty for an argument that is none.
 WString SwitchName(const WString& argument) {
     const bool isSwitch = !argument.empty() && (argument[0] == u'/' || argument[0] == u'-');
-    return isSwitch ? Lowered(argument.substr(1)) : WString();
+    return isSwitch ? CaseFolded(argument.substr(1)) : WString();
 }
 
 // Whether an argument is one of the switches, so that "/log /quiet" is not a log named "/quiet".

@@ -1,5 +1,53 @@
 #include "base/Utf8.h"
 
+namespace {
+constexpr uint32_t kReplacement = 0xFFFD;
+
+// The code point of the sequence at `at` and its length in bytes; 0 bytes when the bytes there
+// are no well-formed sequence.
+size_t DecodeOne(const std::string& bytes, size_t at, uint32_t& codePoint) {
+    const auto lead = static_cast<unsigned char>(bytes[at]);
+    const int extra = lead < 0x80   ? 0
+                      : lead < 0xC2 ? -1
+                      : lead < 0xE0 ? 1
+                      : lead < 0xF0 ? 2
+                      : lead < 0xF5 ? 3
+                                    : -1;
+    if (extra < 0 || at + static_cast<size_t>(extra) >= bytes.size()) return 0;
+    uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[at + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (next & 0x3F);
+    }
+    constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0;
+    codePoint = c;
+    return static_cast<size_t>(extra) + 1;
+}
+
+void Append(WString& out, uint32_t c) {
+    if (c < 0x10000) {
+        out += static_cast<WChar>(c);
+        return;
+    }
+    out += static_cast<WChar>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<WChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
+// Every sequence decoded; false at the first malformed one unless `lenient`.
+bool Decode(const std::string& text, bool lenient, WString& out) {
+    for (size_t i = 0; i < text.size();) {
+        uint32_t c = kReplacement;
+        const size_t length = DecodeOne(text, i, c);
+        if (length == 0 && !lenient) return false;
+        Append(out, c);
+        i += length == 0 ? 1 : length;
+    }
+    return true;
+}
+}  // namespace
+
 std::string Utf8FromWide(const WString& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -29,22 +77,12 @@ std::string Utf8FromWide(const WString& text) {
 
 WString WideFromUtf8(const std::string& text) {
     WString out;
-    for (size_t i = 0; i < text.size();) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        uint32_t c = byte;
-        int extra = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : byte >= 0xC0 ? 1 : 0;
-        c = extra == 0 ? byte : byte & (0x3F >> extra);
-        ++i;
-        for (int k = 0; k < extra && i < text.size(); ++k, ++i) {
-            c = (c << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<WChar>(0xD800 + (c >> 10));
-            out += static_cast<WChar>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<WChar>(c);
-        }
-    }
+    Decode(text, true, out);
+    return out;
+}
+
+std::optional<WString> WideFromWellFormedUtf8(const std::string& text) {
+    WString out;
+    if (!Decode(text, false, out)) return std::nullopt;
     return out;
 }

@@ -3,11 +3,11 @@
 #include <memory>
 #include <optional>
 
-#include "check/CheckHost.h"
 #include "check/CheckOptions.h"
 #include "check/CheckServices.h"
 #include "check/DryRun.h"
 #include "check/ListLint.h"
+#include "check/ReadWholeFile.h"
 #include "norvane/FormatByteCount.h"
 #include "norvane_version.h"
 #include "paths/ComposePath.h"
@@ -41,8 +41,12 @@ WString Version() {
     return NORVANE_VERSION_TEXT u" (commit " NORVANE_COMMIT_TEXT u")";
 }
 
+void WriteOut(const WString& text) {
+    System().WriteStandard(StandardStream::Output, text);
+}
+
 void Refuse(const WString& why) {
-    WriteText(stderr, u"norvane-check: " + why + u"\n");
+    System().WriteStandard(StandardStream::Error, u"norvane-check: " + why + u"\n");
 }
 
 // One finding on one line: the message boxes' line breaks become blanks.
@@ -88,31 +92,29 @@ public:
         for (const Finding& finding : findings) {
             if (finding.severity == Severity::Error) status_ = kErrors;
             if (finding.severity == Severity::Warning && status_ == kClean) status_ = kWarnings;
-            WriteText(stdout, listPath_ + u":" + DecimalText(finding.line) + u": " +
-                                  SeverityName(finding.severity) + u": " + OneLine(finding.text) +
-                                  u"\n");
+            WriteOut(listPath_ + u":" + DecimalText(finding.line) + u": " +
+                     SeverityName(finding.severity) + u": " + OneLine(finding.text) + u"\n");
         }
     }
 
     void PrintPlan(const DryRunResult& run) {
         if (!run.prepared) {
-            WriteText(stdout, u"nothing is copied: the tool stops during its preparation\n");
+            WriteOut(u"nothing is copied: the tool stops during its preparation\n");
             status_ = kErrors;
             return;
         }
         size_t written = 0;
         for (const PlannedCopy& copy : run.plan) {
             if (!copy.unchanged) ++written;
-            WriteText(stdout, u"copy " + HostForm(copy.source) + u" -> " +
-                                  HostForm(copy.destination) +
-                                  (copy.replaces ? u" (replaces the existing file)" : u"") +
-                                  (copy.unchanged ? u" (unchanged)" : u"") + u"\n");
+            WriteOut(u"copy " + System().HostForm(copy.source) + u" -> " +
+                     System().HostForm(copy.destination) +
+                     (copy.replaces ? u" (replaces the existing file)" : u"") +
+                     (copy.unchanged ? u" (unchanged)" : u"") + u"\n");
         }
         const size_t count = run.plan.size();
-        WriteText(stdout, DecimalText(static_cast<int64_t>(count)) +
-                              (count == 1 ? u" file, " : u" files, ") +
-                              FormatByteCount(run.totalBytes) + u" bytes; " +
-                              DecimalText(static_cast<int64_t>(written)) + u" to write\n");
+        WriteOut(DecimalText(static_cast<int64_t>(count)) +
+                 (count == 1 ? u" file, " : u" files, ") + FormatByteCount(run.totalBytes) +
+                 u" bytes; " + DecimalText(static_cast<int64_t>(written)) + u" to write\n");
     }
 
     int Status() const { return status_; }
@@ -125,24 +127,25 @@ private:
 std::optional<std::vector<CheckServices::InstallDir>> InstallDirs(const CheckOptions& options) {
     std::vector<CheckServices::InstallDir> installDirs;
     for (const InstallDirOption& option : options.installDirs) {
-        std::optional<WString> folder = WindowsFolder(option.folder);
-        if (!folder) {
+        const Answer<WString> folder = System().WindowsFolder(option.folder);
+        if (folder.error != 0) {
             Refuse(u"--installdir " + option.key + u": no such folder: " + option.folder);
             return std::nullopt;
         }
-        installDirs.push_back({option.key, *folder});
+        installDirs.push_back({option.key, folder.value});
     }
     return installDirs;
 }
 
 int Check(const CheckOptions& options) {
-    const std::optional<WString> package = WindowsFolder(options.packageFolder);
-    if (!package) {
+    const Answer<WString> folder = System().WindowsFolder(options.packageFolder);
+    if (folder.error != 0) {
         Refuse(u"no such folder: " + options.packageFolder);
         return kErrors;
     }
+    const WString& package = folder.value;
     const WString listPath = ListPath(options.packageFolder);
-    const std::optional<std::string> bytes = ReadWholeFile(HostForm(*package + u"\\Update.up"));
+    const std::optional<std::string> bytes = ReadWholeFile(package + u"\\Update.up");
     if (!bytes) {
         Refuse(u"cannot read " + listPath);
         return kErrors;
@@ -150,7 +153,7 @@ int Check(const CheckOptions& options) {
     const auto installDirs = InstallDirs(options);
     if (!installDirs) return kErrors;
 
-    CheckServices services(NativeSystem(), *package, *installDirs);
+    CheckServices services(NativeSystem(), package, *installDirs);
     ScopedSystemOverride inPlace(services);
     auto state = std::make_unique<AppState>();
     ResolveModuleFolder(*state);
@@ -160,7 +163,9 @@ int Check(const CheckOptions& options) {
     const LintResult lint = LintList(*bytes, rootFolder);
     report.Print(lint.findings);
     if (options.dryRun) {
-        const DryRunResult run = DryRun(*bytes, services, lint.outline, HostForm);
+        const DryRunResult run = DryRun(*bytes, services, lint.outline, [](const WString& path) {
+            return System().HostForm(path);
+        });
         report.Print(run.findings);
         report.PrintPlan(run);
     }
@@ -175,11 +180,11 @@ int RunCheck(const std::vector<WString>& arguments) {
         return kErrors;
     }
     if (parsed.options.help) {
-        WriteText(stdout, kHelp);
+        WriteOut(kHelp);
         return kClean;
     }
     if (parsed.options.version) {
-        WriteText(stdout, u"norvane-check " + Version() + u"\n");
+        WriteOut(u"norvane-check " + Version() + u"\n");
         return kClean;
     }
     return Check(parsed.options);

@@ -1,7 +1,8 @@
 #include "check/CheckServices.h"
 
-#include "check/CheckHost.h"
-#include "check/LineTraps.h"
+#include "base/CaseFold.h"
+#include "check/CaseVariant.h"
+#include "paths/InstallDir.h"
 #include "text/CTextLine.h"
 
 CheckServices::CheckServices(SystemServices& base, WString packageFolder,
@@ -17,7 +18,7 @@ uint32_t CheckServices::CursorLine() const {
 uint32_t CheckServices::GetAttributes(const WString& path) {
     const uint32_t attributes = base_.GetAttributes(path);
     if (attributes != kInvalidFileAttributes) return attributes;
-    const std::optional<WString> variant = CaseVariant(path);
+    const std::optional<WString> variant = CaseVariant(base_, path);
     if (!variant) return attributes;
     if (CursorLine() != 0) caseMatches.push_back({CursorLine(), path, *variant});
     return base_.GetAttributes(*variant);
@@ -30,7 +31,7 @@ uint32_t CheckServices::SetAttributes(const WString&, uint32_t) {
 
 bool CheckServices::IsDirectory(const WString& path) {
     if (base_.IsDirectory(path)) return true;
-    const std::optional<WString> variant = CaseVariant(path);
+    const std::optional<WString> variant = CaseVariant(base_, path);
     return variant && base_.IsDirectory(*variant);
 }
 
@@ -80,7 +81,7 @@ OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {
     probeLines.push_back(CursorLine());
     const OpenForReadResult probe = base_.ProbeOpenForRead(path);
     if (probe.opened) return probe;
-    const std::optional<WString> variant = CaseVariant(path);
+    const std::optional<WString> variant = CaseVariant(base_, path);
     return variant ? base_.ProbeOpenForRead(*variant) : probe;
 }
 
@@ -89,12 +90,12 @@ std::optional<WString> CheckServices::ReadRegistryString(RegistryRoot root, cons
     std::optional<WString> value;
     bool answered = false;
     for (const InstallDir& installDir : installDirs_) {
-        if (valueName == u"INSTALLDIR" && SameIgnoringCase(installDir.key, subKey)) {
+        if (valueName == kInstallDirValueName && SameIgnoringCase(installDir.key, subKey)) {
             value = installDir.folder;
             answered = true;
         }
     }
-    if (!answered) value = ReadToolRegistry(root, subKey, valueName);
+    if (!answered) value = base_.ReadRegistryString(root, subKey, valueName);
     lookups.push_back({CursorLine(), root, subKey, value, answered});
     return value;
 }

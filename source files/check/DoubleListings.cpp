@@ -1,12 +1,13 @@
 #include "check/DoubleListings.h"
 
-#include "check/LineTraps.h"
+#include "base/CaseFold.h"
+#include "norvane/ListKeywords.h"
 
 namespace {
 // A name as Windows tells files apart: letter case and the kind of slash aside.
 WString FileKey(const WString& name) {
     WString key;
-    for (WChar unit : name) key += unit == u'/' ? u'\\' : FoldedCase(unit);
+    for (WChar unit : name) key += unit == u'/' ? u'\\' : FoldedUnit(unit);
     return key;
 }
 }  // namespace
@@ -20,8 +21,8 @@ std::optional<WString> DoubleListings::Listed(const WString& item, uint32_t line
         if (earlier->second == 0) return std::nullopt;
         const uint32_t first = earlier->second;
         earlier->second = 0;
-        return Quoted(item) + u" is listed twice in this section (first on line " + Number(first) +
-               u"): the tool copies it twice";
+        return Quoted(item) + u" is listed twice in this section (first on line " +
+               DecimalText(first) + u"): the tool copies it twice";
     }
     inSection_[name] = line;
 
@@ -32,7 +33,7 @@ std::optional<WString> DoubleListings::Listed(const WString& item, uint32_t line
     std::optional<WString> finding;
     if (listed != destinations_.end() &&
         outline[listed->second.section].action != kActionLastIfApplies) {
-        finding = Quoted(item) + u" goes where line " + Number(listed->second.line) +
+        finding = Quoted(item) + u" goes where line " + DecimalText(listed->second.line) +
                   u" already sends it (a section of the same registry key and condition): the "
                   u"tool copies it twice, and this line's copy stays";
     }

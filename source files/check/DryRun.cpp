@@ -4,13 +4,15 @@
 #include <memory>
 
 #include "app/AppState.h"
-#include "check/CheckHost.h"
-#include "check/LineTraps.h"
+#include "base/CaseFold.h"
+#include "check/NearNames.h"
+#include "check/ValueText.h"
 #include "norvane/BuildCopyList.h"
 #include "norvane/FileMatch.h"
 #include "norvane/LinkOnTheWay.h"
 #include "norvane/ListKeywords.h"
 #include "norvane/SectionCondition.h"
+#include "norvane/SectionOutcomeText.h"
 #include "paths/ComposePath.h"
 #include "paths/InstallDir.h"
 #include "paths/RootFolder.h"
@@ -21,10 +23,6 @@ namespace {
 // Stands for the main dialog that owns the tool's message boxes.
 const WindowHandle kMainDialog = reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(0x108));
 constexpr size_t kPathLengthLimit = kPathUnits;
-
-WString RootName(RegistryRoot root) {
-    return root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER" : u"HKEY_LOCAL_MACHINE";
-}
 
 Finding MessageFinding(const CheckServices::ShownMessage& box) {
     if (box.owner == nullptr) {
@@ -37,10 +35,11 @@ Finding MessageFinding(const CheckServices::ShownMessage& box) {
             u"the tool stops with the message box " + Quoted(*box.caption) + u": " + box.text};
 }
 
-class SectionNotes {
+// What became of each section, told from the registry lookups the tool made while reading it.
+class SectionOutcomes {
 public:
-    SectionNotes(const std::vector<CheckServices::Lookup>& lookups,
-                 const std::function<WString(const WString&)>& showPath)
+    SectionOutcomes(const std::vector<CheckServices::Lookup>& lookups,
+                    const std::function<WString(const WString&)>& showPath)
         : lookups_(lookups), showPath_(showPath) {}
 
     // What the tool made of each section it read; the first section it did not read because an
@@ -87,28 +86,29 @@ private:
             if (lookup.line != keyLine || keyLine == 0 || !lookup.value) continue;
             const WString why = InstallDirRefusal(*lookup.value);
             if (why.empty()) break;
-            text += u"; INSTALLDIR " +
-                    (lookup.fromCommandLine ? WString(u"from --installdir") : u"under " + RootName(lookup.root)) +
-                    u" " + why + u": taken as missing";
+            const WString where = lookup.fromCommandLine
+                                      ? WString(u"from --installdir")
+                                      : u"under " + WString(RegistryRootName(lookup.root));
+            text += InstallDirRefusedText(where, why);
         }
         return text;
     }
 
     WString Describe(const SectionOutline& section, const CheckServices::Lookup& lookup) {
         if (!lookup.value || !InstallDirRefusal(*lookup.value).empty()) {
-            if (!HostHasRegistry()) {
+            if (!System().HasRegistry()) {
                 return SectionNoInstallDirText(
                     section.key, u": this system has no registry, so only --installdir answers");
             }
             return SectionNoInstallDirText(
-                section.key,
-                u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, 32-bit view, nor from --installdir");
+                section.key, kInstallDirNowhereText + WString(u", nor from --installdir"));
         }
         // The destination exactly as the tool composes it from the value.
         auto scratch = std::make_unique<AppState>();
         ResolveInstallDir(*scratch, section.key, lookup.root);
         const WString destination(ComposePath(*scratch, 0));
-        const WString from = lookup.fromCommandLine ? u"--installdir" : RootName(lookup.root);
+        const WString from =
+            lookup.fromCommandLine ? WString(u"--installdir") : RegistryRootName(lookup.root);
         if (!ConditionHolds(destination, section.condition)) {
             return SectionConditionFailsText(section.condition, showPath_(destination), from) +
                    MissingNames(destination, section.condition);
@@ -125,8 +125,12 @@ private:
             if (!IsFileMissing(destination, name)) continue;
             const size_t slash = name.find_last_of(u"\\/");
             const size_t leaf = slash == WString::npos ? 0 : slash + 1;
-            const std::vector<WString> closest =
-                ClosestNames(name.substr(leaf), NamesIn(destination + name.substr(0, leaf)));
+            std::vector<WString> names;
+            for (const FileFacts& facts :
+                 System().ListFolder(destination + name.substr(0, leaf)).value) {
+                names.push_back(facts.name);
+            }
+            const std::vector<WString> closest = ClosestNames(name.substr(leaf), names);
             text += u"; " + Quoted(name) + u" is not there";
             for (size_t i = 0; i < closest.size(); ++i) {
                 text += (i == 0 ? u", the closest there: " : u", ") +
@@ -188,12 +192,12 @@ void PlanCopies(const AppState& state, const CheckServices& services,
         const bool unchanged = exists && MatchFiles(source, destination, buffer) == FileMatch::Same;
         result.plan.push_back({line, source, destination, exists && !unchanged, unchanged});
         if (destination.size() >= kPathLengthLimit) {
-            result.findings.push_back(
-                {line, Severity::Error,
-                 u"the destination path is " +
-                     DecimalText(static_cast<int64_t>(destination.size())) +
-                     u" characters long: its copy would fail (paths of 260 or more): " +
-                     Quoted(showPath(destination))});
+            result.findings.push_back({line, Severity::Error,
+                                       u"the destination path is " +
+                                           DecimalText(destination.size()) +
+                                           u" characters long: its copy would fail (paths of " +
+                                           DecimalText(kPathLengthLimit) + u" or more): " +
+                                           Quoted(showPath(destination))});
         } else if (const std::optional<WString> link = LinkOnTheWay(entry.destFolder, destination)) {
             result.findings.push_back({line, Severity::Error,
                                        u"the tool stops: " + LinkRefusalText(showPath(*link))});
@@ -233,7 +237,7 @@ DryRunResult DryRun(const std::string& bytes, CheckServices& services, const Lis
         result.findings.push_back(CaseNote(match, showPath));
     UnusedInstallDirs(services, outline, result.findings);
     if (result.prepared) PlanCopies(*state, services, showPath, result);
-    Findings notes = SectionNotes(services.lookups, showPath).Of(outline, endLine);
+    Findings notes = SectionOutcomes(services.lookups, showPath).Of(outline, endLine);
     result.findings.insert(result.findings.end(), notes.begin(), notes.end());
     std::stable_sort(result.findings.begin(), result.findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });

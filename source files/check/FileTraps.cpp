@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "check/CheckHost.h"
-#include "check/LineTraps.h"
+#include "base/Utf8.h"
+#include "check/ValueText.h"
 #include "platform/SystemServices.h"
 #include "text/CTextLine.h"
 
@@ -12,38 +12,6 @@ namespace {
 constexpr int kUtf8CodePage = 65001;
 constexpr size_t kShownUnits = 60;
 constexpr size_t kLostLinesShown = 3;
-
-// The bytes as UTF-8, or nullopt where they are no well-formed UTF-8 (overlong forms and
-// surrogates included).
-std::optional<WString> FromUtf8(const std::string& bytes) {
-    WString text;
-    for (size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int extra = lead < 0x80   ? 0
-                          : lead < 0xC2 ? -1
-                          : lead < 0xE0 ? 1
-                          : lead < 0xF0 ? 2
-                          : lead < 0xF5 ? 3
-                                        : -1;
-        if (extra < 0 || i + static_cast<size_t>(extra) >= bytes.size()) return std::nullopt;
-        uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            c = (c << 6) | (next & 0x3F);
-        }
-        const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-        if (c < least[extra] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return std::nullopt;
-        if (c >= 0x10000) {
-            text += static_cast<WChar>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<WChar>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<WChar>(c);
-        }
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return text;
-}
 
 class FileReader {
 public:
@@ -98,27 +66,26 @@ private:
 
     // Bytes beyond ASCII that all form UTF-8 sequences: an editor saved UTF-8 without saying so.
     void Utf8WithoutSignature() {
-        const int codePage = ToolCodePage();
+        const int codePage = System().AnsiCodePage();
         const size_t end = std::min(bytes_.size(), bytes_.find('\0'));
         const std::string bytes = bytes_.substr(0, end);
         const auto beyondAscii =
             std::find_if(bytes.begin(), bytes.end(), [](char byte) { return (byte & 0x80) != 0; });
         if (codePage == kUtf8CodePage || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ||
-            beyondAscii == bytes.end() || !FromUtf8(bytes)) {
+            beyondAscii == bytes.end() || !WideFromWellFormedUtf8(bytes)) {
             return;
         }
         const size_t at = static_cast<size_t>(beyondAscii - bytes.begin());
         const size_t start =
             bytes.rfind('\n', at) == std::string::npos ? 0 : bytes.rfind('\n', at) + 1;
         const uint32_t line = LineOfByte(at);
-        const WString meant =
-            WithoutLineEnd(*FromUtf8(bytes.substr(start, bytes.find('\n', at) - start)));
+        const WString meant = WithoutLineEnd(
+            *WideFromWellFormedUtf8(bytes.substr(start, bytes.find('\n', at) - start)));
         const WString read = loaded_ ? WithoutLineEnd(text_.RawLine(line - 1)) : WString();
         Add(line, u"the file is UTF-8 without a signature: the tool reads ANSI text in code page " +
-                      Number(static_cast<uint64_t>(codePage)) + u", so " +
-                      Quoted(Abbreviated(meant, kShownUnits)) + u" reads as " +
-                      Quoted(Abbreviated(read, kShownUnits)) + u"; save the file in code page " +
-                      Number(static_cast<uint64_t>(codePage)));
+                      DecimalText(codePage) + u", so " + Quoted(Abbreviated(meant, kShownUnits)) +
+                      u" reads as " + Quoted(Abbreviated(read, kShownUnits)) +
+                      u"; save the file in code page " + DecimalText(codePage));
     }
 
     void LoneCarriageReturns(uint32_t index, const WString& raw) {
@@ -131,7 +98,7 @@ private:
             text += (i == 0 ? u"" : u", ") + Quoted(Abbreviated(lost[i], kShownUnits));
         }
         if (lost.size() > kLostLinesShown) {
-            text += u" and " + Number(lost.size() - kLostLinesShown) + u" more lines";
+            text += u" and " + DecimalText(lost.size() - kLostLinesShown) + u" more lines";
         }
         Add(index + 1, text);
     }
@@ -143,8 +110,9 @@ private:
         WString kept;
         if (text_.SetLine(index) && text_.NextItem() != nullptr) kept = text_.ItemText();
         if (kept == uncut) return;
-        WString text = u"line is " + Number(WithoutLineEnd(raw).size()) +
-                       u" characters long and the tool reads only its first 1023: ";
+        WString text = u"line is " + DecimalText(WithoutLineEnd(raw).size()) +
+                       u" characters long and the tool reads only its first " +
+                       DecimalText(kLineUnits - 1) + u": ";
         if (uncut.compare(0, kept.size(), kept) == 0) {
             text += u"the item it uses loses its end " +
                     Quoted(Abbreviated(uncut.substr(kept.size()), kShownUnits));

@@ -2,25 +2,36 @@
 
 #include <algorithm>
 
-#include "check/CheckHost.h"
+#include "app/CopyEntry.h"
+#include "check/CaseVariant.h"
 #include "check/DoubleListings.h"
 #include "check/FileTraps.h"
-#include "check/LineTraps.h"
+#include "check/NearNames.h"
 #include "check/SectionLint.h"
+#include "check/ValueText.h"
 #include "norvane/BuildCopyList.h"
-#include "app/CopyEntry.h"
-#include "norvane/DecimalReading.h"
 #include "norvane/LaunchLine.h"
+#include "norvane/ListKeywords.h"
 #include "norvane/ListMessages.h"
+#include "norvane/SectionReader.h"
 #include "platform/SystemServices.h"
 #include "text/CTextLine.h"
 
 namespace {
 // The first path length that no longer fits the tool's buffers.
 constexpr size_t kPathLengthLimit = kPathUnits;
-// The lines of a misspelt header's section: read as file lines, but not the author's files.
-constexpr int kParameterLines = 5;
 constexpr WChar kToolName[] = u"Norvane.exe";
+
+// What the tool would show, as findings quote it.
+WString ToolStopsWith(const WString& text) {
+    return u"the tool stops with " + Quoted(text);
+}
+
+// Where a name is found only in other letter case: looked up on the machine itself, whose names
+// the checker's own services find whatever their case.
+std::optional<WString> OtherCase(const WString& path) {
+    return CaseVariant(NativeSystem(), path);
+}
 
 class ListLinter {
 public:
@@ -29,8 +40,7 @@ public:
     LintResult Run(const std::string& bytes) {
         result_.findings = FileTraps(bytes);
         if (!text_.SetText(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-            Add(1, Severity::Error,
-                u"no content line: the tool stops with \"Cannot find 'Update.up'.\"");
+            Add(1, Severity::Error, u"no content line: " + ToolStopsWith(kListNotFoundText));
             return Result();
         }
         CheckToolBesideTheList();
@@ -61,7 +71,7 @@ public:
         }
         if (totalFiles_ == 0) {
             Add(static_cast<uint32_t>(text_.LineCount()), Severity::Error,
-                u"no file to copy: the tool stops with \"There is no file to copy.\"");
+                u"no file to copy: " + ToolStopsWith(kNoFileToCopyText));
         }
         return Result();
     }
@@ -83,7 +93,7 @@ private:
     // The tool reads the list from its own folder: without the tool beside it nothing runs.
     void CheckToolBesideTheList() {
         const WString tool = root_ + kToolName;
-        if (!IsFileMissing(tool, WString()) || CaseVariant(tool)) return;
+        if (!IsFileMissing(tool, WString()) || OtherCase(tool)) return;
         Add(1, Severity::Note,
             u"Norvane.exe is not in the package folder: the tool reads Update.up from its own "
             u"folder, so ship it beside the list");
@@ -123,9 +133,9 @@ private:
             return;
         }
         if (item == kSectionHeader) {
-            Add(Severity::Warning,
-                u"the first content line is the launch line: this \"[SetParamter]\" is not read "
-                u"as a section header");
+            Add(Severity::Warning, u"the first content line is the launch line: this " +
+                                       Quoted(kSectionHeader) +
+                                       u" is not read as a section header");
             return;
         }
         CheckTrailingBlanks(item, u"launch line", u": the document's name gets them");
@@ -138,7 +148,7 @@ private:
                 u"folder, and the tool runs elevated");
         }
         // Before any look-up of the name, which the checker's services make as Windows does.
-        if (const std::optional<WString> variant = CaseVariant(*target)) {
+        if (const std::optional<WString> variant = OtherCase(*target)) {
             Add(Severity::Note, OtherCaseText(u"launch document", document, *variant));
             return;
         }
@@ -156,36 +166,32 @@ private:
 
     // Reads the five lines after a header as the tool does; false when the file ends first.
     bool ReadSection() {
-        const uint32_t headerLine = Line();
+        SectionReader reader(text_);
         SectionOutline section;
-        section.headerLine = headerLine;
-        WString values[kParameterLines];
-        uint32_t lines[kParameterLines] = {};
-        for (int role = 0; role < kParameterLines; ++role) {
-            if (!text_.NextLine()) {
-                Add(headerLine, Severity::Error,
-                    u"section cut short: the file ends before its " +
-                        ParameterRoleName(static_cast<ParameterRole>(role)) + u" line");
+        section.headerLine = reader.HeaderLine();
+        ParameterLine lines[kParameterLineCount];
+        for (ParameterLine& line : lines) {
+            line = reader.Next();
+            if (!line.inFile) {
+                Add(section.headerLine, Severity::Error,
+                    u"section cut short: the file ends before its " + ParameterRoleName(line.role) +
+                        u" line");
                 outline_().push_back(section);
                 inSection_ = true;
                 sourceValid_ = false;
                 return false;
             }
-            text_.NextItem();
-            values[role] = text_.ItemText();
-            lines[role] = Line();
-            if (role == 0) {
-                section.keyLine = lines[0];
-                section.key = values[0];
+            if (line.role == ParameterRole::Key) {
+                section.keyLine = line.line;
+                section.key = line.value;
             }
-            CheckParameterLine(static_cast<ParameterRole>(role), values[role]);
-            if (role == static_cast<int>(ParameterRole::Message))
-                CheckMessageCut(values[2], values[3]);
+            CheckParameterLine(line.role, line.value);
+            if (line.role == ParameterRole::Message) CheckMessageCut(lines[2].value, line.value);
         }
-        section.condition = values[1];
-        section.action = static_cast<uint8_t>(ReadDecimal(values[2]));
-        section.actionLine = lines[2];
-        CheckSourceLine(values[4], values[3], lines[3]);
+        section.condition = lines[1].value;
+        section.action = SectionAction(lines[2].value);
+        section.actionLine = lines[2].line;
+        CheckSourceLine(lines[4].value, lines[3].value, lines[3].line);
         outline_().push_back(section);
         inSection_ = true;
         sectionOpen_ = true;
@@ -198,8 +204,8 @@ private:
     // A message shown for action 1 that "//" cuts short: a "//" right after a character, as in a
     // web address, is most likely not meant as a comment.
     void CheckMessageCut(const WString& action, const WString& message) {
-        if (static_cast<uint8_t>(ReadDecimal(action)) != kActionStopUnlessApplies) return;
-        if (message.empty() || IsBlank(message.back()) || !CommentAfterItem(message)) return;
+        if (SectionAction(action) != kActionStopUnlessApplies) return;
+        if (message.empty() || IsKeptBlank(message.back()) || !CommentAfterItem(message)) return;
         Add(Severity::Warning,
             u"\"//\" in the message starts a comment: the box shows only " + Quoted(message));
     }
@@ -218,7 +224,8 @@ private:
     void CheckParameterLine(ParameterRole role, const WString& value) {
         const WString name = ParameterRoleName(role);
         if (value == kSectionHeader) {
-            Add(Severity::Error, u"section cut short: \"[SetParamter]\" stands where its " + name +
+            Add(Severity::Error, u"section cut short: " + Quoted(kSectionHeader) +
+                                     u" stands where its " + name +
                                      u" line belongs, and the tool reads it as that line");
             return;
         }
@@ -239,27 +246,29 @@ private:
     }
 
     void CheckSourceLine(const WString& source, const WString& message, uint32_t messageLine) {
-        sourceValid_ = source.find(kRootMarker) != WString::npos;
+        const std::optional<WString> folder = SectionSourceFolder(root_, source);
+        sourceValid_ = folder.has_value();
         if (!sourceValid_) {
-            WString text =
-                u"the source line does not contain \"%Root%\\\": the tool stops with "
-                u"\"Directory setting is not valid.\"";
-            if (message.find(kRootMarker) != WString::npos) {
-                text += u" (line " + Number(messageLine) +
+            WString text = u"the source line does not contain " + Quoted(kRootMarker) + u": " +
+                           ToolStopsWith(kDirectoryNotValidText);
+            if (SectionSourceFolder(root_, message)) {
+                text += u" (line " + DecimalText(messageLine) +
                         u", read as the message line, holds it: is a line missing above it?)";
             }
             Add(Severity::Error, text);
             return;
         }
-        sourceFolder_ = root_ + source.substr(kRootMarkerLength);
+        sourceFolder_ = *folder;
     }
 
     void CheckFileLine(const WString& item) {
         if (IsNearMissHeader(item)) {
             Add(Severity::Warning, Quoted(item) +
                                        u" is no section header: the tool reads it as a file line "
-                                       u"(a header is exactly \"[SetParamter]\", spelled so)");
-            misspeltSectionLines_ = kParameterLines + 1;
+                                       u"(a header is exactly " +
+                                       Quoted(kSectionHeader) + u", spelled so)");
+            // The lines of the section it meant: read as file lines, but not the author's files.
+            misspeltSectionLines_ = kParameterLineCount + 1;
             misspeltHeaderInSection_ = true;
         }
         const bool misspeltSection = misspeltSectionLines_ > 0;
@@ -284,34 +293,34 @@ private:
                 Add(Severity::Warning, std::move(*doubled));
         }
         if (sectionFiles_ == kMaxCopyEntries + 1) {
-            Add(Severity::Error,
-                u"more than 2048 files in one section: the tool stops with "
-                u"\"Exceeded the maximum number of files for copy.\"");
+            Add(Severity::Error, u"more than " + DecimalText(kMaxCopyEntries) +
+                                     u" files in one section: " + ToolStopsWith(kTooManyFilesText));
         } else if (totalFiles_ == kMaxCopyEntries + 1) {
-            Add(Severity::Warning,
-                u"the 2049th file line: the tool stops with \"Exceeded the "
-                u"maximum number of files for copy.\" when the sections up to "
-                u"here apply together");
+            Add(Severity::Warning, u"the " + DecimalText(kMaxCopyEntries + 1) + u"th file line: " +
+                                       ToolStopsWith(kTooManyFilesText) +
+                                       u" when the sections up to here apply together");
         }
         if (sourceValid_ && !misspeltSection) CheckSource(sourceFolder_ + item);
     }
 
     void CheckSource(const WString& path) {
         if (path.size() >= kPathLengthLimit) {
-            Add(Severity::Error, u"the source path is " + Number(path.size()) +
-                                     u" characters long: the tool stops with \"Path error\" "
-                                     u"(paths of 260 or more cannot be opened)");
+            Add(Severity::Error, u"the source path is " + DecimalText(path.size()) +
+                                     u" characters long: " + ToolStopsWith(kPathErrorCaption) +
+                                     u" (paths of " + DecimalText(kPathLengthLimit) +
+                                     u" or more cannot be opened)");
             return;
         }
-        const std::optional<WString> variant = CaseVariant(path);
+        const std::optional<WString> variant = OtherCase(path);
         if (variant)
             Add(Severity::Note, OtherCaseText(u"source file", path.substr(root_.size()), *variant));
         const OpenForReadResult probe = System().ProbeOpenForRead(variant.value_or(path));
         if (probe.opened) return;
         const WString why = WithoutLineEnd(
-            System().SystemErrorText(probe.error).value_or(u"error " + Number(probe.error)));
+            System().SystemErrorText(probe.error).value_or(u"error " + DecimalText(probe.error)));
         Add(Severity::Error, u"cannot open the source file " + Quoted(path.substr(root_.size())) +
-                                 u": " + why + u" The tool stops with \"File read error\".");
+                                 u": " + why + u" The tool stops with " +
+                                 Quoted(kFileReadErrorCaption) + u".");
     }
 
     ListOutline& outline_() { return result_.outline; }

@@ -1,17 +1,19 @@
-#include <fstream>
-#include <iterator>
+#include "check/ReadWholeFile.h"
 
-#include "check/CheckHost.h"
+#include <cstdint>
 
-namespace fs = std::filesystem;
+#include "platform/SystemServices.h"
 
-std::optional<std::string> ReadWholeFile(const WString& hostPath) {
-    std::error_code error;
-    const fs::path path = HostFilePath(hostPath);
-    if (!fs::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+std::optional<std::string> ReadWholeFile(const WString& path) {
+    const Answer<FileFacts> facts = System().QueryFile(path);
+    if (facts.error != 0 || (facts.value.attributes & kFileAttributeDirectory) != 0)
+        return std::nullopt;
+    const OpenedFile file = System().OpenFile(path, FileAccess::Read);
+    if (file.error != 0) return std::nullopt;
+    std::string bytes;
+    uint8_t buffer[65536];
+    for (uint32_t count = 0;; bytes.append(reinterpret_cast<const char*>(buffer), count)) {
+        if (file.value->Read(buffer, sizeof buffer, count) != 0) return std::nullopt;
+        if (count == 0) return bytes;
+    }
 }

@@ -6,8 +6,7 @@
 
 #include "base/WString.h"
 #include "check/ListOutline.h"
-
-enum class ParameterRole { Key, Condition, Action, Message, Source };
+#include "norvane/SectionReader.h"
 
 // "registry key", "condition", ...: how findings name the line.
 WString ParameterRoleName(ParameterRole role);

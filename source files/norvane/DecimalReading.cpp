@@ -3,7 +3,8 @@
 #include <limits>
 
 namespace {
-bool IsBlank(WChar unit) {
+// The C library's white space, which its number reading skips.
+bool IsLeadingSpace(WChar unit) {
     return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
 }
 
@@ -12,14 +13,16 @@ bool IsDigit(WChar unit) {
 }
 }  // namespace
 
-int32_t ReadDecimal(const WString& text) {
+DecimalReading ReadDecimal(const WString& text) {
+    DecimalReading reading;
     size_t at = 0;
-    while (at < text.size() && IsBlank(text[at])) ++at;
+    while (at < text.size() && IsLeadingSpace(text[at])) ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
         negative = text[at] == u'-';
         ++at;
     }
+    reading.digitsBegin = at;
     // The magnitude is held at one past the largest value, so no digit run, however long,
     // overflows, and the most negative value is still reached.
     constexpr int64_t kLimit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1;
@@ -28,7 +31,12 @@ int32_t ReadDecimal(const WString& text) {
         magnitude = magnitude * 10 + (text[at] - u'0');
         if (magnitude > kLimit) magnitude = kLimit;
     }
-    if (negative) return static_cast<int32_t>(-magnitude);
-    return magnitude >= kLimit ? std::numeric_limits<int32_t>::max()
-                               : static_cast<int32_t>(magnitude);
+    reading.digitsEnd = at;
+    if (negative) {
+        reading.value = static_cast<int32_t>(-magnitude);
+    } else {
+        reading.value = magnitude >= kLimit ? std::numeric_limits<int32_t>::max()
+                                            : static_cast<int32_t>(magnitude);
+    }
+    return reading;
 }

@@ -1,19 +1,13 @@
 #include "norvane/FormatByteCount.h"
 
 WString FormatByteCount(uint64_t value) {
-    // Least significant first; the largest 64-bit value has 20 digits.
-    WChar digits[20];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<WChar>(u'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-
+    const WString digits = DecimalText(value);
     WString text;
-    text.reserve(count + (count - 1) / 3);
-    for (int position = count - 1; position >= 0; --position) {
-        text += digits[position];
-        if (position != 0 && position % 3 == 0) text += u',';
+    text.reserve(digits.size() + (digits.size() - 1) / 3);
+    for (size_t i = 0; i < digits.size(); ++i) {
+        text += digits[i];
+        const size_t left = digits.size() - 1 - i;
+        if (left != 0 && left % 3 == 0) text += u',';
     }
     return text;
 }

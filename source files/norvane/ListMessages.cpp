@@ -3,9 +3,13 @@
 #include "reporting/Diagnostics.h"
 #include "platform/SystemServices.h"
 
+const WChar kListNotFoundText[] = u"Cannot find 'Update.up'.";
+const WChar kListReadErrorCaption[] = u"Text data read error.";
 const WChar kNoFileToCopyText[] = u"There is no file to copy.";
 const WChar kDirectoryNotValidText[] = u"Directory setting is not valid.";
 const WChar kTooManyFilesText[] = u"Exceeded the maximum number of files for copy.";
+const WChar kPathErrorCaption[] = u"Path error";
+const WChar kFileReadErrorCaption[] = u"File read error";
 
 namespace {
 WString PathLengthText(const WString& sourcePath) {
@@ -35,8 +39,8 @@ void ReportUnreadableSource(const AppState& state, uint32_t errorCode, const WSt
                             const WString& fileName) {
     ShowLastErrorText(errorCode);
     if (sourcePath.size() >= static_cast<size_t>(kPathUnits)) {
-        ShowListMessage(state, PathLengthText(sourcePath), u"Path error");
+        ShowListMessage(state, PathLengthText(sourcePath), kPathErrorCaption);
     } else {
-        ShowListMessage(state, FileReadText(fileName), u"File read error");
+        ShowListMessage(state, FileReadText(fileName), kFileReadErrorCaption);
     }
 }

@@ -5,9 +5,15 @@
 #include "reporting/Notice.h"
 #include "base/WString.h"
 
+// Start-up's box when the list cannot be read or holds no content line.
+extern const WChar kListNotFoundText[];      // "Cannot find 'Update.up'."
+extern const WChar kListReadErrorCaption[];  // "Text data read error."
 extern const WChar kNoFileToCopyText[];      // "There is no file to copy."
 extern const WChar kDirectoryNotValidText[];  // "Directory setting is not valid."
 extern const WChar kTooManyFilesText[];       // "Exceeded the maximum number of files for copy."
+// The captions of the box after a listed source could not be opened.
+extern const WChar kPathErrorCaption[];      // "Path error"
+extern const WChar kFileReadErrorCaption[];  // "File read error"
 
 // "Line 12 of 'Update.up' begins with a separator.", with the line counted in the file.
 WString LineBeginsWithSeparatorText(uint32_t lineNumber);

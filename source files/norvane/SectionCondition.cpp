@@ -11,7 +11,7 @@ bool ConditionHolds(const WString& destFolder, const WString& conditionText) {
     // Names keep any blanks around them: "0, a" tests " a", as the list author wrote it.
     Tokenizer pieces(conditionText, u",");
     // An empty line has no first piece: it reads as mode 0 with no names, which never holds.
-    const bool anyNameSuffices = ReadDecimal(pieces.Next()) == 0;
+    const bool anyNameSuffices = ReadDecimal(pieces.Next()).value == 0;
     for (WString name = pieces.Next(); !name.empty(); name = pieces.Next()) {
         const bool exists = !IsFileMissing(destFolder, name);
         if (anyNameSuffices && exists) return true;

@@ -1,6 +1,7 @@
 #include "norvane/SideFiles.h"
 
 #include "app/AppState.h"
+#include "base/CaseFold.h"
 #include "platform/SystemServices.h"
 
 namespace {
@@ -15,13 +16,8 @@ const WChar* Ending(SideKind kind) {
 }
 
 bool SameLetters(const WString& text, size_t at, const WString& expected) {
-    if (text.size() < at + expected.size()) return false;
-    for (size_t i = 0; i < expected.size(); ++i) {
-        WChar unit = text[at + i];
-        if (unit >= u'A' && unit <= u'Z') unit = static_cast<WChar>(unit - u'A' + u'a');
-        if (unit != expected[i]) return false;
-    }
-    return true;
+    return text.size() >= at + expected.size() &&
+           SameIgnoringCase(text.substr(at, expected.size()), expected);
 }
 
 // The "\\?\" form takes a path as it is, so it must be the full path with nothing left to

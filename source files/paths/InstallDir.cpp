@@ -28,7 +28,7 @@ WString InstallDirRefusal(const WString& value) {
 bool ResolveInstallDir(AppState& state, const WString& subKey, RegistryRoot root,
                        WString* refusal) {
     ClearPathFields(state);
-    std::optional<WString> value = System().ReadRegistryString(root, subKey, u"INSTALLDIR");
+    std::optional<WString> value = System().ReadRegistryString(root, subKey, kInstallDirValueName);
     if (!value) return false;
     // The value's type is not examined: its data is text up to the first zero unit, so only the
     // first of several strings counts. Data that fills the whole 520-byte buffer has no

@@ -120,3 +120,23 @@ void ForwardingServices::ShowMessage(WindowHandle owner, const WString& text, co
                                      uint32_t flags) {
     base_.ShowMessage(owner, text, caption, flags);
 }
+
+Answer<WString> ForwardingServices::WindowsFolder(const WString& hostFolder) {
+    return base_.WindowsFolder(hostFolder);
+}
+
+WString ForwardingServices::HostForm(const WString& windowsPath) {
+    return base_.HostForm(windowsPath);
+}
+
+int ForwardingServices::AnsiCodePage() {
+    return base_.AnsiCodePage();
+}
+
+bool ForwardingServices::HasRegistry() {
+    return base_.HasRegistry();
+}
+
+void ForwardingServices::WriteStandard(StandardStream stream, const WString& text) {
+    base_.WriteStandard(stream, text);
+}

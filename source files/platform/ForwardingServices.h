@@ -49,6 +49,11 @@ public:
     std::optional<WString> SystemErrorText(uint32_t code) override;
     void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                      uint32_t flags) override;
+    Answer<WString> WindowsFolder(const WString& hostFolder) override;
+    WString HostForm(const WString& windowsPath) override;
+    int AnsiCodePage() override;
+    bool HasRegistry() override;
+    void WriteStandard(StandardStream stream, const WString& text) override;
 
 protected:
     SystemServices& base_;

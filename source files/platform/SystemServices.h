@@ -135,6 +135,9 @@ struct RunIdentity {
     uint32_t processId = 0;
 };
 
+// The standard streams of a command-line program.
+enum class StandardStream { Output, Error };
+
 // Told the bytes of the current file copied so far, as the system's copy routine counts them.
 using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
 
@@ -230,6 +233,22 @@ public:
     // A modal message box; a null caption leaves the system's default caption.
     virtual void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                              uint32_t flags) = 0;
+
+    // What norvane-check asks of the machine it runs on: folders as its user names them, the
+    // code page and the registry the tool would read there, text out.
+    // The absolute Windows form of a folder the machine's user names, without a trailing
+    // backslash; kErrorPathNotFound when there is no such folder. Off Windows the host's file
+    // system is seen as Wine sees it: "/" is the drive Z:.
+    virtual Answer<WString> WindowsFolder(const WString& hostFolder) = 0;
+    // A Windows-form path as the machine's user names it.
+    [[nodiscard]] virtual WString HostForm(const WString& windowsPath) = 0;
+    // The ANSI code page that AnsiToWide and WideToAnsi convert with.
+    [[nodiscard]] virtual int AnsiCodePage() = 0;
+    // True where ReadRegistryString reads the machine's own registry; elsewhere it reads a
+    // stand-in that only tests and the checker's --installdir fill.
+    [[nodiscard]] virtual bool HasRegistry() = 0;
+    // Text to a standard stream: a console shows it as it is, a pipe or a file gets UTF-8.
+    virtual void WriteStandard(StandardStream stream, const WString& text) = 0;
 };
 
 // The services the logic uses: the platform's own unless a test has put another in place.

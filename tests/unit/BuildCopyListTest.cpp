@@ -222,14 +222,32 @@ TEST(SourceProbe, UnreadableSourceStopsAndSizesCountWhole) {
     EXPECT_EQ(run.state->totalBytes, (uint64_t{1} << 32) + 30);
 }
 
-// Numbers on condition and action lines.
+// Numbers on condition and action lines, and where their digits end (the checker's findings
+// quote what follows them).
 TEST(DecimalReading, ReadsLikeTheCLibrary) {
     const struct {
         const char* text;
         int32_t value;
-    } cases[] = {{"", 0},      {"abc", 0}, {"\t\v 12", 12}, {"+5", 5}, {"-5", -5}, {"- 5", 0},
-                 {"+-5", 0},   {"7a1", 7}, {"-2147483648", INT32_MIN},
-                 {"99999999999999999999", INT32_MAX}, {"-99999999999999999999", INT32_MIN}};
-    for (const auto& c : cases) EXPECT_EQ(ReadDecimal(Wide(c.text)), c.value) << c.text;
+        bool digits;
+        const char* after;
+    } cases[] = {{"", 0, false, ""},
+                 {"abc", 0, false, "abc"},
+                 {"\t\v 12", 12, true, ""},
+                 {"+5", 5, true, ""},
+                 {"-5", -5, true, ""},
+                 {"- 5", 0, false, " 5"},
+                 {"+-5", 0, false, "-5"},
+                 {"7a1", 7, true, "a1"},
+                 {"1;Gamma.exe", 1, true, ";Gamma.exe"},
+                 {"-2147483648", INT32_MIN, true, ""},
+                 {"99999999999999999999", INT32_MAX, true, ""},
+                 {"-99999999999999999999", INT32_MIN, true, ""}};
+    for (const auto& c : cases) {
+        const WString text = Wide(c.text);
+        const DecimalReading reading = ReadDecimal(text);
+        EXPECT_EQ(reading.value, c.value) << c.text;
+        EXPECT_EQ(reading.HasDigits(), c.digits) << c.text;
+        EXPECT_EQ(Narrow(text.substr(reading.digitsEnd)), c.after) << c.text;
+    }
 }
 }  // namespace

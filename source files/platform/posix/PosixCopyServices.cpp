@@ -15,6 +15,8 @@
 
 #include "platform/posix/PosixServices.h"
 
+#include "base/CaseFold.h"
+
 namespace {
 // The system's 100-nanosecond ticks since 1601 and the Unix time between them.
 constexpr uint64_t kTicksPerSecond = 10000000;
@@ -223,11 +225,7 @@ Answer<std::vector<FileHolder>> PosixServices::WhoHolds(const WString&) {
 }
 
 WString PosixServices::FoldCase(const WString& text) {
-    WString folded = text;
-    for (WChar& unit : folded) {
-        if (unit >= u'a' && unit <= u'z') unit = static_cast<WChar>(unit - u'a' + u'A');
-    }
-    return folded;
+    return CaseFolded(text);
 }
 
 OpenedFile PosixServices::OpenForAppend(const WString& path) {

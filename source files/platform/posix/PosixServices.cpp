@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 thread_local uint32_t t_lastError = 0;
@@ -188,4 +189,48 @@ RunIdentity PosixServices::Identity() {
     identity.elevated = ::geteuid() == 0;
     identity.processId = static_cast<uint32_t>(::getpid());
     return identity;
+}
+
+namespace {
+// The drive under which Wine shows the host's whole file system.
+constexpr char kHostDrive = 'Z';
+}  // namespace
+
+void PosixServices::MapHostDrive() {
+    if (drives_.count(kHostDrive) == 0) MapDrive(kHostDrive, "");
+}
+
+Answer<WString> PosixServices::WindowsFolder(const WString& hostFolder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path folder = fs::canonical(fs::path(Utf8FromWide(hostFolder)), error);
+    if (error || !fs::is_directory(folder, error)) return {kErrorPathNotFound, {}};
+    MapHostDrive();
+    WString windows = WString(u"Z:") + WideFromUtf8(folder.string());
+    for (WChar& unit : windows) {
+        if (unit == u'/') unit = u'\\';
+    }
+    if (windows.back() == u'\\') windows.pop_back();
+    return {0, windows};
+}
+
+WString PosixServices::HostForm(const WString& windowsPath) {
+    const bool onHostDrive = windowsPath.size() >= 2 && windowsPath[1] == u':' &&
+                             (windowsPath[0] == u'Z' || windowsPath[0] == u'z');
+    if (!onHostDrive) return windowsPath;
+    MapHostDrive();
+    return WideFromUtf8(HostPath(windowsPath));
+}
+
+int PosixServices::AnsiCodePage() {
+    return codePage_;
+}
+
+bool PosixServices::HasRegistry() {
+    return false;
+}
+
+void PosixServices::WriteStandard(StandardStream stream, const WString& text) {
+    const std::string bytes = Utf8FromWide(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream == StandardStream::Error ? stderr : stdout);
 }

@@ -23,7 +23,6 @@ public:
 
     // 1252 (the default) or 932.
     void SetAnsiCodePage(int codePage) { codePage_ = codePage; }
-    int AnsiCodePage() const { return codePage_; }
     void MapDrive(char letter, const std::string& hostFolder);
     std::string HostPath(const WString& windowsPath) const;
     void SetRegistryValue(RegistryRoot root, const WString& subKey, const WString& valueName,
@@ -76,8 +75,16 @@ public:
     std::optional<WString> SystemErrorText(uint32_t code) override;
     void ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                      uint32_t flags) override;
+    Answer<WString> WindowsFolder(const WString& hostFolder) override;
+    WString HostForm(const WString& windowsPath) override;
+    int AnsiCodePage() override;
+    bool HasRegistry() override;
+    void WriteStandard(StandardStream stream, const WString& text) override;
 
 private:
+    // Z: stands for the host's root, as under Wine, unless a caller has mapped it.
+    void MapHostDrive();
+
     using RegistryKey = std::tuple<RegistryRoot, WString, WString>;
     int codePage_ = 1252;
     std::map<char, std::string> drives_;

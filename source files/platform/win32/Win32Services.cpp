@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/UniqueResource.h"
@@ -174,6 +175,48 @@ std::optional<WString> Win32Services::SystemErrorText(uint32_t code) {
 void Win32Services::ShowMessage(WindowHandle owner, const WString& text, const WChar* caption,
                                 uint32_t flags) {
     ::MessageBoxW(static_cast<HWND>(owner), AsWide(text), AsWide(caption), flags);
+}
+
+Answer<WString> Win32Services::WindowsFolder(const WString& hostFolder) {
+    const std::optional<WString> full = FullPath(hostFolder);
+    if (!full || !IsDirectory(*full)) return {ERROR_PATH_NOT_FOUND, {}};
+    WString folder = *full;
+    for (WChar& unit : folder) {
+        if (unit == u'/') unit = u'\\';
+    }
+    while (folder.size() > 1 && folder.back() == u'\\') folder.pop_back();
+    return {ERROR_SUCCESS, folder};
+}
+
+WString Win32Services::HostForm(const WString& windowsPath) {
+    return windowsPath;
+}
+
+int Win32Services::AnsiCodePage() {
+    return static_cast<int>(::GetACP());
+}
+
+bool Win32Services::HasRegistry() {
+    return true;
+}
+
+void Win32Services::WriteStandard(StandardStream stream, const WString& text) {
+    std::FILE* file = stream == StandardStream::Error ? stderr : stdout;
+    HANDLE handle =
+        ::GetStdHandle(stream == StandardStream::Error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (::GetConsoleMode(handle, &mode)) {
+        std::fflush(file);
+        DWORD written = 0;
+        ::WriteConsoleW(handle, AsWide(text), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, AsWide(text), static_cast<int>(text.size()),
+                                            nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, AsWide(text), static_cast<int>(text.size()), utf8.data(),
+                          bytes, nullptr, nullptr);
+    std::fwrite(utf8.data(), 1, utf8.size(), file);
 }
 
 SystemServices& NativeSystem() {

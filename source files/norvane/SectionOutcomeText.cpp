@@ -1,7 +1,10 @@
-#include "norvane/SectionNotes.h"
+#include "norvane/SectionOutcomeText.h"
 
-WString Quoted(const WString& text) {
-    return u"\"" + text + u"\"";
+const WChar kInstallDirNowhereText[] =
+    u" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, 32-bit view";
+
+const WChar* RegistryRootName(RegistryRoot root) {
+    return root == RegistryRoot::CurrentUser ? u"HKEY_CURRENT_USER" : u"HKEY_LOCAL_MACHINE";
 }
 
 WString SectionAppliesText(const WString& destination, const WString& from) {
@@ -17,4 +20,8 @@ WString SectionConditionFailsText(const WString& condition, const WString& desti
 
 WString SectionNoInstallDirText(const WString& key, const WString& nowhere) {
     return u"the section does not apply: no INSTALLDIR for " + Quoted(key) + nowhere;
+}
+
+WString InstallDirRefusedText(const WString& where, const WString& why) {
+    return u"; INSTALLDIR " + where + u" " + why + u": taken as missing";
 }
