@@ -196,8 +196,9 @@ void PlanCopies(const AppState& state, const CheckServices& services,
     for (size_t i = 0; i < state.CopyList.size(); ++i) {
         const CopyEntry& entry = state.CopyList[i];
         const uint32_t line = i < services.probeLines.size() ? services.probeLines[i] : 0;
-        const WString source = entry.sourceFolder + entry.fileName;
-        const WString destination = entry.destFolder + entry.fileName;
+        // As Windows names them: without the blanks and dots at the end.
+        const WString source = AsWindowsOpens(entry.sourceFolder + entry.fileName);
+        const WString destination = AsWindowsOpens(entry.destFolder + entry.fileName);
         const bool exists = !IsFileMissing(destination, WString());
         // Compared as the tool compares it: a file already in place is left as it is.
         const bool unchanged = exists && MatchFiles(source, destination, buffer) == FileMatch::Same;

@@ -6,17 +6,21 @@
 namespace {
 constexpr WChar kEditorRoot[] = u"computer\\";
 constexpr WChar kView32[] = u"wow6432node";
-// The hives, by their names and the registry editor's short ones.
-constexpr const WChar* kHives[] = {u"hkey_current_user",
-                                   u"hkey_local_machine",
-                                   u"hkey_users",
-                                   u"hkey_classes_root",
-                                   u"hkey_current_config",
-                                   u"hkcu",
-                                   u"hklm",
-                                   u"hku",
-                                   u"hkcr",
-                                   u"hkcc"};
+// The hives, by their names, the registry editor's short ones and PowerShell's drives.
+constexpr const WChar* kHives[] = {
+    u"hkey_current_user",
+    u"hkey_local_machine",
+    u"hkey_users",
+    u"hkey_classes_root",
+    u"hkey_current_config",
+    u"hkcu",
+    u"hklm",
+    u"hku",
+    u"hkcr",
+    u"hkcc",
+    u"hkcu:",
+    u"hklm:",
+};
 
 WString WithoutEndingBackslashes(WString key) {
     while (!key.empty() && key.back() == u'\\') key.pop_back();

@@ -210,6 +210,7 @@ const LintCase kTraps[] = {
      {Section(), {"one.bin"}, Section("K", "None", "2"), {"Data\\two.bin"}},
      {W(12, "stops nothing: no section follows it, and the section at line 2 still copies")}},
     {"ActionBeyondTwo", {Section("K", "None", "257"), {"one.bin"}}, {W(5, "acts as 1 (required)")}},
+    {"ActionWithAComment", {Section("K", "None", "1  // must be there"), {"one.bin"}}, {}},
     {"ConditionAndActionSwapped", {Section("K", "1", "1,one.bin"), {"one.bin"}},
      {E(5, "look swapped: the tool reads the condition first")}},
     {"BlankRequiredMessage", {Section("K", "None", "1", "   "), {"one.bin"}},
