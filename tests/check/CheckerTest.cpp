@@ -227,6 +227,7 @@ const LintCase kTraps[] = {
     {"ConditionWithSemicolons", {Section("K", "1;one.bin"), {"one.bin"}},
      {W(4, "splits a condition only at commas, so it reads mode 1 with no names")}},
     {"ConditionWithCommas", {Section("K", "1,one.bin"), {"one.bin"}}, {}},
+    {"ConditionWithACommentAfterBlanks", {Section("K", "1,one.bin  // needed"), {"one.bin"}}, {}},
     {"AddressInARequiredMessage", {Section("K", "None", "1", "See http://example.com"), {"one.bin"}},
      {W(6, "the box shows only \"See http:\"")}},
     {"CommentAfterARequiredMessage", {Section("K", "None", "1", "Not there. // note"), {"one.bin"}},
