@@ -20,6 +20,7 @@
 #include "norvane/ui/CNorvaneDlg.h"
 #include "norvane/CopyRun.h"
 #include "norvane/LaunchLine.h"
+#include "norvane/ListEncoding.h"
 #include "norvane/ListMessages.h"
 #include "norvane/QuietRunEvents.h"
 #include "norvane/VerifyRun.h"
@@ -249,7 +250,11 @@ void Run(HINSTANCE instance, RunContext& run) {
     state.rootFolder = ComposePath(state, 0);
 
     ListFileBytes list = ReadListFile(state.rootFolder + u"Update.up");
-    bool loaded = list.buffer && state.textObject->SetText(list.buffer.get(), list.size);
+    const std::optional<NotAnsiText> notAnsi =
+        list.buffer ? ListNotAnsiText(reinterpret_cast<const char*>(list.buffer.get()), list.size)
+                    : std::nullopt;
+    bool loaded =
+        list.buffer && !notAnsi && state.textObject->SetText(list.buffer.get(), list.size);
     list.buffer.reset();
     if (loaded) {
         run.log.Write(u"list read: " + state.rootFolder + u"Update.up");
@@ -271,7 +276,11 @@ void Run(HINSTANCE instance, RunContext& run) {
     text.reset();
     state.textObject = nullptr;
     marker.Release();
-    if (!loaded) Notice(nullptr, kListNotFoundText, kListReadErrorCaption, MB_OK);
+    if (notAnsi) {
+        Notice(nullptr, notAnsi->text, kListReadErrorCaption, MB_OK);
+    } else if (!loaded) {
+        Notice(nullptr, kListNotFoundText, kListReadErrorCaption, MB_OK);
+    }
 }
 }  // namespace
 

@@ -28,7 +28,8 @@ std::optional<WString> CaseVariant(SystemServices& system, const WString& window
             for (const FileFacts& name : names.value) {
                 if (SameIgnoringCase(name.name, part)) {
                     here = found + name.name;
-                    matched = changed = true;
+                    matched = true;
+                    changed = changed || name.name != part;
                     break;
                 }
             }

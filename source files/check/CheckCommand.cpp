@@ -74,13 +74,14 @@ WString SeverityName(Severity severity) {
     return WString();
 }
 
-// The list's path as the author named the folder, so an editor can open it.
-WString ListPath(const WString& folder) {
+// The list's path as the author named the folder, so an editor can open it; `list` is the list's
+// own name, "Update.up" in any letter case.
+WString ListPath(const WString& folder, const WString& list) {
     const bool separated = !folder.empty() && (folder.back() == u'/' || folder.back() == u'\\');
 #ifdef _WIN32
-    return folder + (separated ? u"" : u"\\") + u"Update.up";
+    return folder + (separated ? u"" : u"\\") + list;
 #else
-    return folder + (separated ? u"" : u"/") + u"Update.up";
+    return folder + (separated ? u"" : u"/") + list;
 #endif
 }
 
@@ -144,8 +145,10 @@ int Check(const CheckOptions& options) {
         return kErrors;
     }
     const WString& package = folder.value;
-    const WString listPath = ListPath(options.packageFolder);
-    const std::optional<std::string> bytes = ReadWholeFile(package + u"\\Update.up");
+    const std::optional<WString> list = ListFileIn(package);
+    const WString listPath =
+        ListPath(options.packageFolder, list ? list->substr(package.size() + 1) : u"Update.up");
+    const std::optional<std::string> bytes = list ? ReadWholeFile(*list) : std::nullopt;
     if (!bytes) {
         Refuse(u"cannot read " + listPath);
         return kErrors;
@@ -161,14 +164,16 @@ int Check(const CheckOptions& options) {
 
     Report report(listPath);
     const LintResult lint = LintList(*bytes, rootFolder);
-    report.Print(lint.findings);
-    if (options.dryRun) {
-        const DryRunResult run = DryRun(*bytes, services, lint.outline, [](const WString& path) {
-            return System().HostForm(path);
-        });
-        report.Print(run.findings);
-        report.PrintPlan(run);
+    if (!options.dryRun) {
+        report.Print(lint.findings);
+        return report.Status();
     }
+    const DryRunResult run = DryRun(*bytes, services, lint.outline,
+                                    [](const WString& path) { return System().HostForm(path); });
+    Findings findings = lint.findings;
+    findings.insert(findings.end(), run.findings.begin(), run.findings.end());
+    report.Print(InLineOrder(std::move(findings)));
+    report.PrintPlan(run);
     return report.Status();
 }
 }  // namespace

@@ -17,6 +17,21 @@ bool ReadInstallDir(const WString& value, CheckOptions& options) {
 }
 }  // namespace
 
+const WChar kAnsiCodePagesText[] = u"874, 932, 936, 949, 950, 1250 to 1258";
+
+std::optional<int> AnsiCodePageNamed(const WString& text) {
+    if (text.empty() || text.size() > 4) return std::nullopt;
+    int number = 0;
+    for (WChar unit : text) {
+        if (unit < u'0' || unit > u'9') return std::nullopt;
+        number = number * 10 + (unit - u'0');
+    }
+    const bool known = number == 874 || number == 932 || number == 936 || number == 949 ||
+                       number == 950 || (number >= 1250 && number <= 1258);
+    if (!known) return std::nullopt;
+    return number;
+}
+
 ParsedOptions ParseCheckOptions(const std::vector<WString>& arguments) {
     ParsedOptions parsed;
     CheckOptions& options = parsed.options;

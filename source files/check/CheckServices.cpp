@@ -1,8 +1,9 @@
 #include "check/CheckServices.h"
 
-#include "base/CaseFold.h"
 #include "check/CaseVariant.h"
+#include "check/RegistryKeyRules.h"
 #include "paths/InstallDir.h"
+#include "paths/WindowsNames.h"
 #include "text/CTextLine.h"
 
 CheckServices::CheckServices(SystemServices& base, WString packageFolder,
@@ -15,7 +16,8 @@ uint32_t CheckServices::CursorLine() const {
 
 // Names as Windows finds them, whatever their letter case; on a case-sensitive system each name
 // found only so is recorded with the line the tool was reading.
-uint32_t CheckServices::GetAttributes(const WString& path) {
+uint32_t CheckServices::GetAttributes(const WString& asked) {
+    const WString path = AsWindowsOpens(asked);
     const uint32_t attributes = base_.GetAttributes(path);
     if (attributes != kInvalidFileAttributes) return attributes;
     const std::optional<WString> variant = CaseVariant(base_, path);
@@ -29,7 +31,8 @@ uint32_t CheckServices::SetAttributes(const WString&, uint32_t) {
     return kErrorAccessDenied;
 }
 
-bool CheckServices::IsDirectory(const WString& path) {
+bool CheckServices::IsDirectory(const WString& asked) {
+    const WString path = AsWindowsOpens(asked);
     if (base_.IsDirectory(path)) return true;
     const std::optional<WString> variant = CaseVariant(base_, path);
     return variant && base_.IsDirectory(*variant);
@@ -45,7 +48,11 @@ uint32_t CheckServices::RemoveFolder(const WString&) {
 
 OpenedFile CheckServices::OpenFile(const WString& path, FileAccess access) {
     if (access != FileAccess::Read) return {kErrorAccessDenied, nullptr};
-    return base_.OpenFile(path, access);
+    return base_.OpenFile(AsWindowsOpens(path), access);
+}
+
+Answer<FileFacts> CheckServices::QueryFile(const WString& path) {
+    return base_.QueryFile(AsWindowsOpens(path));
 }
 
 uint32_t CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction,
@@ -77,7 +84,8 @@ OpenedFile CheckServices::OpenForAppend(const WString&) {
     return {kErrorAccessDenied, nullptr};
 }
 
-OpenForReadResult CheckServices::ProbeOpenForRead(const WString& path) {
+OpenForReadResult CheckServices::ProbeOpenForRead(const WString& asked) {
+    const WString path = AsWindowsOpens(asked);
     probeLines.push_back(CursorLine());
     const OpenForReadResult probe = base_.ProbeOpenForRead(path);
     if (probe.opened) return probe;
@@ -90,7 +98,7 @@ std::optional<WString> CheckServices::ReadRegistryString(RegistryRoot root, cons
     std::optional<WString> value;
     bool answered = false;
     for (const InstallDir& installDir : installDirs_) {
-        if (valueName == kInstallDirValueName && SameIgnoringCase(installDir.key, subKey)) {
+        if (valueName == kInstallDirValueName && SameRegistryKey(installDir.key, subKey)) {
             value = installDir.folder;
             answered = true;
         }

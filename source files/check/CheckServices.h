@@ -1,9 +1,10 @@
 #pragma once
 // The system's services as the checker gives them to the tool's own list building: the
 // machine's files and code page, the executable standing in the package folder, the registry
-// answered first from the command line's --installdir, names found whatever their letter case as
-// on Windows, and every message box, registry lookup and source probe recorded with the list line
-// the tool was reading.
+// answered first from the command line's --installdir (its keys matched as the registry matches
+// them), names found as Windows finds them (whatever their letter case, without the blanks and
+// dots at their end), and every message box, registry lookup and source probe recorded with the
+// list line the tool was reading.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -57,6 +58,7 @@ public:
     uint32_t MakeDirectory(const WString& path) override;
     uint32_t RemoveFolder(const WString& path) override;
     OpenedFile OpenFile(const WString& path, FileAccess access) override;
+    Answer<FileFacts> QueryFile(const WString& path) override;
     uint32_t CopyToNewFile(const WString& source, const WString& target,
                            CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,

@@ -2,12 +2,14 @@
 
 #include "base/CaseFold.h"
 #include "norvane/ListKeywords.h"
+#include "paths/WindowsNames.h"
 
 namespace {
-// A name as Windows tells files apart: letter case and the kind of slash aside.
+// A name as Windows tells files apart: letter case, the kind of slash and the blanks and dots
+// at its end aside.
 WString FileKey(const WString& name) {
     WString key;
-    for (WChar unit : name) key += unit == u'/' ? u'\\' : FoldedUnit(unit);
+    for (WChar unit : AsWindowsOpens(name)) key += unit == u'/' ? u'\\' : FoldedUnit(unit);
     return key;
 }
 }  // namespace

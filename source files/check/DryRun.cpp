@@ -4,8 +4,9 @@
 #include <memory>
 
 #include "app/AppState.h"
-#include "base/CaseFold.h"
+#include "check/ListLint.h"
 #include "check/NearNames.h"
+#include "check/RegistryKeyRules.h"
 #include "check/ValueText.h"
 #include "norvane/BuildCopyList.h"
 #include "norvane/FileMatch.h"
@@ -16,6 +17,7 @@
 #include "paths/ComposePath.h"
 #include "paths/InstallDir.h"
 #include "paths/RootFolder.h"
+#include "paths/WindowsNames.h"
 #include "text/CTextLine.h"
 #include "text/Tokenizer.h"
 
@@ -144,8 +146,16 @@ private:
     const std::function<WString(const WString&)>& showPath_;
 };
 
+bool AnsweredByAnInstallDir(const CheckServices& services, const WString& key) {
+    for (const CheckServices::InstallDir& installDir : services.InstallDirs()) {
+        if (SameRegistryKey(installDir.key, key)) return true;
+    }
+    return false;
+}
+
 // An --installdir whose key no section has: most likely the list's key or the option is misspelt,
-// and the section it was meant for is read without it.
+// and the section it was meant for is read without it. The key it meant is the closest one that
+// no other --installdir answers, on its own line.
 void UnusedInstallDirs(const CheckServices& services, const ListOutline& outline,
                        Findings& findings) {
     for (const CheckServices::InstallDir& installDir : services.InstallDirs()) {
@@ -153,9 +163,10 @@ void UnusedInstallDirs(const CheckServices& services, const ListOutline& outline
         size_t distance = 0;
         bool used = false;
         for (const SectionOutline& section : outline) {
-            used = used || SameIgnoringCase(section.key, installDir.key);
+            used = used || SameRegistryKey(section.key, installDir.key);
+            if (section.keyLine == 0 || AnsweredByAnInstallDir(services, section.key)) continue;
             const size_t here = EditDistance(section.key, installDir.key);
-            if (section.keyLine != 0 && (closest == nullptr || here < distance)) {
+            if (closest == nullptr || here < distance) {
                 closest = &section;
                 distance = here;
             }
@@ -185,20 +196,25 @@ void PlanCopies(const AppState& state, const CheckServices& services,
     for (size_t i = 0; i < state.CopyList.size(); ++i) {
         const CopyEntry& entry = state.CopyList[i];
         const uint32_t line = i < services.probeLines.size() ? services.probeLines[i] : 0;
-        const WString source = entry.sourceFolder + entry.fileName;
-        const WString destination = entry.destFolder + entry.fileName;
+        // As Windows names them: without the blanks and dots at the end.
+        const WString source = AsWindowsOpens(entry.sourceFolder + entry.fileName);
+        const WString destination = AsWindowsOpens(entry.destFolder + entry.fileName);
         const bool exists = !IsFileMissing(destination, WString());
         // Compared as the tool compares it: a file already in place is left as it is.
         const bool unchanged = exists && MatchFiles(source, destination, buffer) == FileMatch::Same;
         result.plan.push_back({line, source, destination, exists && !unchanged, unchanged});
-        if (destination.size() >= kPathLengthLimit) {
+        if (const std::optional<NameFault> fault = WindowsNameFault(entry.fileName)) {
+            result.findings.push_back(
+                {line, Severity::Error, RefusedFileNameText(entry.fileName, *fault)});
+        } else if (destination.size() >= kPathLengthLimit) {
             result.findings.push_back({line, Severity::Error,
                                        u"the destination path is " +
                                            DecimalText(destination.size()) +
                                            u" characters long: its copy would fail (paths of " +
                                            DecimalText(kPathLengthLimit) + u" or more): " +
                                            Quoted(showPath(destination))});
-        } else if (const std::optional<WString> link = LinkOnTheWay(entry.destFolder, destination)) {
+        } else if (const std::optional<WString> link =
+                       LinkOnTheWay(entry.destFolder, destination)) {
             result.findings.push_back({line, Severity::Error,
                                        u"the tool stops: " + LinkRefusalText(showPath(*link))});
         } else if (exists && System().IsDirectory(destination)) {
@@ -233,13 +249,29 @@ DryRunResult DryRun(const std::string& bytes, CheckServices& services, const Lis
     const uint32_t endLine = text.LineIndex() + 1;
 
     for (const auto& box : services.shown) result.findings.push_back(MessageFinding(box));
-    for (const auto& match : services.caseMatches)
-        result.findings.push_back(CaseNote(match, showPath));
+    // The sources' other letter case is the check's to tell; the dry run tells the machine's.
+    for (const auto& match : services.caseMatches) {
+        if (match.written.compare(0, state->rootFolder.size(), state->rootFolder) != 0)
+            result.findings.push_back(CaseNote(match, showPath));
+    }
     UnusedInstallDirs(services, outline, result.findings);
     if (result.prepared) PlanCopies(*state, services, showPath, result);
     Findings notes = SectionOutcomes(services.lookups, showPath).Of(outline, endLine);
     result.findings.insert(result.findings.end(), notes.begin(), notes.end());
-    std::stable_sort(result.findings.begin(), result.findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    for (Finding& finding : result.findings) finding.text = WithInvisibleShown(finding.text);
+    result.findings = InLineOrder(std::move(result.findings));
     return result;
+}
+
+Findings InLineOrder(Findings findings) {
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    Findings once;
+    for (Finding& finding : findings) {
+        const bool told = std::any_of(once.begin(), once.end(), [&](const Finding& earlier) {
+            return earlier.line == finding.line && earlier.text == finding.text;
+        });
+        if (!told) once.push_back(std::move(finding));
+    }
+    return once;
 }

@@ -30,3 +30,6 @@ struct DryRunResult {
 // them; paths in the findings' texts are shown through `showPath`.
 DryRunResult DryRun(const std::string& bytes, CheckServices& services, const ListOutline& outline,
                     const std::function<WString(const WString&)>& showPath);
+
+// The findings of the check and of the dry run as one list: in line order, each once.
+Findings InLineOrder(Findings findings);

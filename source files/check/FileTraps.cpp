@@ -20,7 +20,7 @@ public:
     }
 
     Findings Run() {
-        if (!Signatures()) return std::move(findings_);
+        Signature();
         Utf8WithoutSignature();
         if (!loaded_) return std::move(findings_);
         for (uint32_t index = 0; index < static_cast<uint32_t>(text_.LineCount()); ++index) {
@@ -43,32 +43,18 @@ private:
         return static_cast<uint32_t>(1 + std::count(bytes_.begin(), end, '\n'));
     }
 
-    // False when the text is UTF-16, which nothing else can be said about.
-    bool Signatures() {
-        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-            Add(1,
-                u"the file begins with a UTF-8 signature: the tool reads ANSI text in the "
-                u"machine's code page and takes the signature's bytes as characters of line 1");
-        }
-        if (bytes_.compare(0, 2, "\xFF\xFE") == 0 || bytes_.compare(0, 2, "\xFE\xFF") == 0) {
-            Add(1,
-                u"the file is UTF-16 (it begins with a UTF-16 signature): the tool reads ANSI "
-                u"text and ends it at the first NUL byte");
-            return false;
-        }
-        const size_t nul = bytes_.find('\0');
-        if (nul != std::string::npos) {
-            Add(LineOfByte(nul),
-                u"NUL byte: the tool's text ends here, and it reads nothing after it");
-        }
-        return true;
+    // A UTF-8 signature: three characters of the first line, to the tool.
+    void Signature() {
+        if (bytes_.compare(0, 3, "\xEF\xBB\xBF") != 0) return;
+        Add(1,
+            u"the file begins with a UTF-8 signature: the tool reads ANSI text in the machine's "
+            u"code page and takes the signature's bytes as characters of line 1");
     }
 
     // Bytes beyond ASCII that all form UTF-8 sequences: an editor saved UTF-8 without saying so.
     void Utf8WithoutSignature() {
         const int codePage = System().AnsiCodePage();
-        const size_t end = std::min(bytes_.size(), bytes_.find('\0'));
-        const std::string bytes = bytes_.substr(0, end);
+        const std::string& bytes = bytes_;
         const auto beyondAscii =
             std::find_if(bytes.begin(), bytes.end(), [](char byte) { return (byte & 0x80) != 0; });
         if (codePage == kUtf8CodePage || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ||

@@ -1,6 +1,7 @@
 #pragma once
 // What the tool makes of the list file's bytes and lines before any line is read for its meaning:
-// the encoding, NUL bytes, line ends it does not know, lines longer than it keeps.
+// the encoding, line ends it does not know, lines longer than it keeps. The bytes are ANSI text
+// (norvane/ListEncoding.h): no UTF-16, no NUL byte.
 #include <string>
 
 #include "base/WString.h"

@@ -18,3 +18,9 @@ struct Finding {
 };
 
 using Findings = std::vector<Finding>;
+
+// A finding about the line being read, before it has its line.
+struct LineTrap {
+    Severity severity;
+    WString text;
+};

@@ -7,6 +7,7 @@
 #include "base/WString.h"
 #include "check/Finding.h"
 #include "check/ListOutline.h"
+#include "paths/WindowsNames.h"
 
 struct LintResult {
     Findings findings;  // in line order
@@ -16,3 +17,7 @@ struct LintResult {
 // `bytes` are the whole file; `rootFolder` is the folder the tool would run from, ending in a
 // backslash. The code page, the file system and the system's error texts come from System().
 LintResult LintList(const std::string& bytes, const WString& rootFolder);
+
+// A file line whose name Windows refuses: the tool's copy run stops at it before it copies
+// anything. The same words in the check and in the dry run.
+WString RefusedFileNameText(const WString& item, const NameFault& fault);

@@ -2,7 +2,14 @@
 
 #include <cstdint>
 
+#include "check/CaseVariant.h"
 #include "platform/SystemServices.h"
+
+std::optional<WString> ListFileIn(const WString& packageFolder) {
+    const WString path = packageFolder + u"\\Update.up";
+    if (System().GetAttributes(path) != kInvalidFileAttributes) return path;
+    return CaseVariant(System(), path);
+}
 
 std::optional<std::string> ReadWholeFile(const WString& path) {
     const Answer<FileFacts> facts = System().QueryFile(path);

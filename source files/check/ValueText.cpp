@@ -1,6 +1,24 @@
 #include "check/ValueText.h"
 
+#include "paths/WindowsNames.h"
+
 namespace {
+bool IsInvisible(WChar unit) {
+    if (unit == u'\r' || unit == u'\n') return false;
+    constexpr struct {
+        WChar first, last;
+    } kRanges[] = {
+        {0x0000, 0x001F}, {0x007F, 0x00A0}, {0x00AD, 0x00AD}, {0x0300, 0x036F}, {0x1AB0, 0x1AFF},
+        {0x1DC0, 0x1DFF}, {0x2000, 0x200F}, {0x2028, 0x202F}, {0x2044, 0x2044}, {0x205F, 0x206F},
+        {0x20D0, 0x20FF}, {0x2215, 0x2216}, {0x3000, 0x3000}, {0xFE20, 0xFE2F}, {0xFE68, 0xFE68},
+        {0xFEFF, 0xFEFF}, {0xFF0F, 0xFF0F}, {0xFF3C, 0xFF3C}, {0xFFF9, 0xFFFB},
+    };
+    for (const auto& range : kRanges) {
+        if (unit >= range.first && unit <= range.last) return true;
+    }
+    return false;
+}
+
 // The comment cut of the text model: "//" anywhere ends the line's content.
 WString WithoutComment(const WString& text) {
     return text.substr(0, text.find(u"//"));
@@ -56,6 +74,13 @@ std::vector<WString> PiecesAfterLoneCr(const WString& rawLine) {
         cr = next;
     }
     return lost;
+}
+
+WString WithInvisibleShown(const WString& text) {
+    WString shown;
+    for (WChar unit : text)
+        shown += IsInvisible(unit) ? u"<" + CodePointText(unit) + u">" : WString(1, unit);
+    return shown;
 }
 
 WString Abbreviated(const WString& text, size_t units) {

@@ -26,5 +26,10 @@ WString UncutFirstItem(const WString& rawLine);
 // more than a comment, in order.
 std::vector<WString> PiecesAfterLoneCr(const WString& rawLine);
 
+// The text with each character that cannot be seen, or that looks like another, shown by its code
+// point ("<U+00A0>"): a no-break space, a control character, a combining accent, a look-alike
+// of a slash. Line ends stay.
+WString WithInvisibleShown(const WString& text);
+
 // At most `units` units of the text, with "..." where it was cut.
 WString Abbreviated(const WString& text, size_t units);

@@ -12,6 +12,7 @@
 #include "norvane/SameBytes.h"
 #include "norvane/StageCopy.h"
 #include "paths/MakeFolderTree.h"
+#include "paths/WindowsNames.h"
 
 namespace {
 // Attributes that keep the system from writing over, renaming onto or deleting a file.
@@ -124,6 +125,11 @@ bool CopyRun::Survey() {
     std::map<WString, size_t> seen;
     for (size_t i = 0; i < files_.size(); ++i) {
         RunFile& file = files_[i];
+        // A name Windows refuses would fail halfway through the run, or reach a device.
+        if (const std::optional<NameFault> fault = WindowsNameFault(file.entry->fileName)) {
+            return Fail(Stop::Name, kErrorInvalidName, i + 1,
+                        RefusedNameText(file.entry->fileName, *fault));
+        }
         // No copy can write a path of that length: refused before anything is written.
         if (file.destination.size() >= static_cast<size_t>(kPathUnits)) {
             return Fail(Stop::Copy, kErrorFilenameExcedRange, i + 1);
@@ -545,6 +551,10 @@ void CopyRun::EndStopped() {
     case Stop::Link:
         Log(LinkRefusalText(stopFolder_) + u" " + UndoText(notPutBack_));
         events_.Tell(LinkMessage(stopFolder_, UndoText(notPutBack_)));
+        break;
+    case Stop::Name:
+        Log(stopFolder_ + u" " + UndoText(notPutBack_));
+        events_.Tell(NameRefusedMessage(stopFolder_, UndoText(notPutBack_)));
         break;
     }
 }

@@ -35,7 +35,7 @@ public:
     bool Run();
 
 private:
-    enum class Stop { None, Copy, Folder, NoSpace, Link, Cancelled };
+    enum class Stop { None, Copy, Folder, NoSpace, Link, Name, Cancelled };
 
     bool Survey();
     bool SurveyExisting(RunFile& file);

@@ -61,6 +61,20 @@ RunMessage LinkMessage(const WString& link, const WString& undo) {
     return box;
 }
 
+WString RefusedNameText(const WString& fileName, const NameFault& fault) {
+    return u"The name " + Quoted(fileName) + u" of the list cannot be written on Windows: " +
+           WindowsNameFaultText(fault) + u".";
+}
+
+RunMessage NameRefusedMessage(const WString& why, const WString& undo) {
+    RunMessage box;
+    box.text = why + u"\r\n\r\n" + undo;
+    box.caption = u"File transfer error";
+    box.flags = kMbOk;
+    box.ownedByDialog = true;
+    return box;
+}
+
 RunMessage NoSpaceMessage(const WString& volume, uint64_t needed, uint64_t free) {
     RunMessage box;
     box.text = u"There is not enough free space on " + volume + u" for the update.\r\n" +

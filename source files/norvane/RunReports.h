@@ -6,6 +6,7 @@
 
 #include "norvane/RunEvents.h"
 #include "norvane/RunFile.h"
+#include "paths/WindowsNames.h"
 
 // A file the undo could not take back, and where its old copy is (empty: a new file that stays).
 struct NotPutBack {
@@ -24,6 +25,10 @@ RunMessage CopyFailedMessage(uint32_t code, const WString& undo);
 RunMessage FolderFailedMessage(const WString& folder, uint32_t code);
 // A link below INSTALLDIR, which the update does not write through.
 RunMessage LinkMessage(const WString& link, const WString& undo);
+// A listed name that Windows refuses: `why` as RefusedNameText tells it.
+RunMessage NameRefusedMessage(const WString& why, const WString& undo);
+// "The name "PRN.rpt" of the list cannot be written on Windows: ...", from the name rules' words.
+WString RefusedNameText(const WString& fileName, const NameFault& fault);
 RunMessage NoSpaceMessage(const WString& volume, uint64_t needed, uint64_t free);
 // The files that programs hold, and which programs.
 WString FilesInUseText(const std::vector<const RunFile*>& files);

@@ -35,6 +35,7 @@ constexpr uint32_t kErrorLockViolation = 33;
 constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 constexpr uint32_t kErrorDirNotEmpty = 145;

@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "check/CheckOptions.h"
 #include "check/DryRun.h"
 #include "check/ListLint.h"
+#include "check/ReadWholeFile.h"
+#include "check/ValueText.h"
 #include "support/ListText.h"
 #include "support/TempFolder.h"
 
-// Findings of a case-sensitive system: Windows finds a name whatever its letter case, and drops
-// blanks at the end of a file name. The registry, which only Windows has.
+// Notes of a case-sensitive system, where Windows finds a name whatever its letter case; the
+// verdicts (errors and warnings) are the same on both systems. The registry, which only Windows
+// has.
 #ifdef _WIN32
 #define POSIX_ONLY(...)
 const char kNoInstallDir[] =
@@ -57,7 +61,8 @@ struct LintCase {
     ListText list;
     std::vector<Expected> findings;
     std::string before = kLaunch + "\r\n";
-    bool withTool = true;  // Norvane.exe lies beside the list
+    bool withTool = true;             // Norvane.exe lies beside the list
+    std::vector<std::string> files = {};  // more files in A\, by the names Windows takes
 };
 void PrintTo(const LintCase& c, std::ostream* out) { *out << c.name; }
 
@@ -70,6 +75,7 @@ TEST_P(Lint, FindsEachTrapOnItsLine) {
     package.WriteFile(u"A\\one.bin", "1");
     package.WriteFile(u"A\\Data\\two.bin", "22");
     if (c.withTool) package.WriteFile(u"Norvane.exe", "MZ");
+    for (const std::string& name : c.files) package.WriteFile(u"A\\" + Wide(name), "x");
 
     ExpectFindings(LintList(c.before + c.list.Bytes(), package.Path()).findings, c.findings);
 }
@@ -95,8 +101,29 @@ const LintCase kTraps[] = {
     {"CommentAfterTheRegistryKey",
      {Section("Software\\NorvaneCheckTest\\A  // product A"), {"one.bin"}},
      {W(3, "part of the registry key \"Software\\NorvaneCheckTest\\A  \": the key is looked up")}},
+    // Registry keys as the tool reads them: the hive its own, "\\" alone separating, the value
+    // read from the key itself.
     {"KeyWithHive", {Section("HKEY_LOCAL_MACHINE\\Software\\A"), {"one.bin"}},
-     {W(3, "names a hive")}},
+     {E(3, "names a hive: the tool looks the key up under HKEY_CURRENT_USER, then "
+           "HKEY_LOCAL_MACHINE itself, and finds no key of that name below them; write "
+           "\"Software\\A\"")}},
+    {"KeyAsTheRegistryEditorShowsIt",
+     {Section("Computer\\HKEY_CURRENT_USER\\Software\\Vendor\\Reports"), {"one.bin"}},
+     {E(3, "names a hive: the tool looks the key up under HKEY_CURRENT_USER, then "
+           "HKEY_LOCAL_MACHINE itself, and finds no key of that name below them; write "
+           "\"Software\\Vendor\\Reports\"")}},
+    {"KeyBeginsWithABackslash", {Section("\\Software\\Vendor"), {"one.bin"}},
+     {E(3, "begins with a backslash")}},
+    {"KeySeparatedWithSlashes", {Section("Software/Vendor/Reports"), {"one.bin"}},
+     {E(3, "separates with \"/\"")}},
+    {"TabInsideTheKey", {Section("Software\\Vendor\tReports"), {"one.bin"}},
+     {E(3, "a TAB inside the registry key: the tool reads only \"Software\\Vendor\"")}},
+    {"TabAndCommentAfterTheKey", {Section("Software\\Vendor\t// Reports"), {"one.bin"}}, {}},
+    {"ValueNameAppendedToTheKey", {Section("Software\\Vendor\\Reports\\INSTALLDIR"), {"one.bin"}},
+     {E(3, "ends with the value's name")}},
+    {"KeyNamingThe32BitView", {Section("Software\\WOW6432Node\\Vendor\\Reports"), {"one.bin"}},
+     {W(3, "names WOW6432Node: the tool is a 32-bit program")}},
+    {"KeyEndingInABackslash", {Section("Software\\Vendor\\Reports\\"), {"one.bin"}}, {}},
     {"KeyLineBeginsWithATab", {Section("\tSoftware\\A"), {"one.bin"}},
      {W(3, "registry key line begins with a TAB")}},
     {"BlankAfterAComma", {Section("K", "0, one.bin"), {"one.bin"}},
@@ -129,7 +156,8 @@ const LintCase kTraps[] = {
     {"MissingSourceFile", {Section(), {"one.bin", "gone.bin"}},
      {E(9, "cannot open the source file \"A\\gone.bin\"")}},
     {"BlanksBeforeACommentOnAFileLine", {Section(), {"one.bin  // first"}},
-     {W(8, "part of the file name \"one.bin  \""), POSIX_ONLY(E(8, "cannot open"))}},
+     {N(8, "blanks before the comment end the file name \"one.bin  \": Windows drops")}},
+    {"DotAtTheEndOfAFileName", {Section(), {"one.bin."}}, {N(8, "the tool reads \"one.bin\"")}},
     {"FileNameInOtherCase", {Section(), {"ONE.BIN"}},
      {POSIX_ONLY(N(8, "only as \"A\\one.bin\": Windows, whose file names ignore letter case"))}},
     {"FileListedTwice", {Section(), {"Data\\two.bin", "one.bin", "Data/two.bin"}},
@@ -139,7 +167,7 @@ const LintCase kTraps[] = {
     {"SameFileFromTwoKeys", {Section("A"), {"one.bin"}, Section("B"), {"one.bin"}}, {}},
     {"SectionWithoutFiles", {Section(), Section("B"), {"one.bin"}}, {W(2, "it does nothing")}},
     {"RequiredProductCheckWithoutFiles", {Section("K", "None", "1"), Section("B"), {"one.bin"}}, {}},
-    {"NoToolBesideTheList", {Section(), {"one.bin"}}, {N(1, "Norvane.exe is not in the package")},
+    {"NoToolBesideTheList", {Section(), {"one.bin"}}, {W(1, "Norvane.exe is not in the package")},
      kLaunch + "\r\n", false},
     {"FileLineBeginsWithATab", {Section(), {"one.bin", "\tData\\two.bin"}},
      {E(9, "begins with a TAB: the tool stops here with \"Line 9 of 'Update.up' begins with a "
@@ -148,6 +176,29 @@ const LintCase kTraps[] = {
      {W(8, "reaches outside the product's folder")}},
     {"SourcePathOf260", {Section(), {std::string(300, 'n')}},
      {E(8, "characters long: the tool stops with \"Path error\"")}},
+    {"LongFileLineLeavesLittleRoom", {Section(), {"one.bin", std::string(180, 'r')}},
+     {N(9, "leaves room for an INSTALLDIR of at most 79 characters")}, kLaunch + "\r\n", true,
+     {std::string(180, 'r')}},
+    {"FolderAsAFileLine", {Section(), {"Data"}}, {E(8, "names a folder of the package")}},
+
+    // Windows' rules for names, the same on every system.
+    {"SlashesSeparate", {Section(), {"Data/two.bin"}}, {}},
+    {"DoubledSeparator", {Section(), {"Data\\\\two.bin"}},
+     {E(8, "cannot be written on Windows: two separators in a row")}},
+    {"CharacterWindowsRefuses", {Section(), {"What's new?.txt"}},
+     {E(8, "\"What's new?.txt\" cannot be written on Windows: \"?\" is a character Windows "
+           "refuses in a name")}},
+    {"CharacterWindowsTakes", {Section(), {"What's new!.txt"}}, {}, kLaunch + "\r\n", true,
+     {"What's new!.txt"}},
+    {"NameOfAStream", {Section(), {"Summary:2025.rpt"}},
+     {E(8, "would name the stream \"2025.rpt\" of \"Summary\"")}},
+    {"DeviceNames", {Section(), {"PRN.rpt", "Data\\aux"}},
+     {E(8, "\"PRN.rpt\" names the device PRN"), E(9, "\"aux\" names the device AUX")}},
+    {"NamesLikeADevice", {Section(), {"PRN1.rpt"}}, {}, kLaunch + "\r\n", true, {"PRN1.rpt"}},
+    {"ControlCharacterAtTheEnd", {Section(), {"one.bin", "\x1A"}},
+     {E(9, "\"<U+001A>\" cannot be written on Windows: \"U+001A\" is a character")}},
+    {"NoBreakSpaceInAName", {Section(), {"one\xA0.bin"}},
+     {E(8, "cannot open the source file \"A\\one<U+00A0>.bin\"")}},
     {"MoreThan2048FilesInOneSection", {Section(), Lines(2049, "one.bin")},
      {W(9, "listed twice"), E(7 + 2049, "more than 2048 files in one section")}},
     {"NoContentLine", {{"// only a comment"}}, {E(1, "Cannot find 'Update.up'.")}, ""},
@@ -159,9 +210,24 @@ const LintCase kTraps[] = {
      {Section(), {"one.bin"}, Section("K", "None", "2"), {"Data\\two.bin"}},
      {W(12, "stops nothing: no section follows it, and the section at line 2 still copies")}},
     {"ActionBeyondTwo", {Section("K", "None", "257"), {"one.bin"}}, {W(5, "acts as 1 (required)")}},
+    {"ActionWithAComment", {Section("K", "None", "1  // must be there"), {"one.bin"}}, {}},
+    {"ConditionAndActionSwapped", {Section("K", "1", "1,one.bin"), {"one.bin"}},
+     {E(5, "look swapped: the tool reads the condition first")}},
+    {"BlankRequiredMessage", {Section("K", "None", "1", "   "), {"one.bin"}},
+     {E(6, "is blank: where the product is missing, the tool stops with an empty box")}},
+    {"RequiredMessage", {Section("K", "None", "1", "B is missing."), {"one.bin"}}, {}},
+    {"WildcardInACondition", {Section("K", "0,*.exe"), {"one.bin"}}, {E(4, "is a wildcard")}},
+    {"ConditionMode2", {Section("K", "2,one.bin"), {"one.bin"}}, {W(4, "mode 2 acts as mode 1")}},
+    {"SourceLineOfTheRootWithOneFolder",
+     {Section("K", "None", "0", "m", "%Root%\\"), {"A\\one.bin", "A\\Data\\two.bin"}},
+     {W(7, "every file line begins with \"A\\\": the files land in \"A\\\" below INSTALLDIR "
+           "too; where they belong in INSTALLDIR itself, write the source line \"%Root%\\A\\\"")}},
+    {"SourceLineOfTheRootWithTwoFolders",
+     {Section("K", "None", "0", "m", "%Root%\\"), {"A\\one.bin", "Readme.txt"}}, {}},
     {"ConditionWithSemicolons", {Section("K", "1;one.bin"), {"one.bin"}},
      {W(4, "splits a condition only at commas, so it reads mode 1 with no names")}},
     {"ConditionWithCommas", {Section("K", "1,one.bin"), {"one.bin"}}, {}},
+    {"ConditionWithACommentAfterBlanks", {Section("K", "1,one.bin  // needed"), {"one.bin"}}, {}},
     {"AddressInARequiredMessage", {Section("K", "None", "1", "See http://example.com"), {"one.bin"}},
      {W(6, "the box shows only \"See http:\"")}},
     {"CommentAfterARequiredMessage", {Section("K", "None", "1", "Not there. // note"), {"one.bin"}},
@@ -170,16 +236,23 @@ const LintCase kTraps[] = {
     // The launch line.
     {"LaunchDocumentMissing", {{"[Readme]Gone.txt"}, Section(), {"one.bin"}},
      {W(1, "\"Gone.txt\" does not exist")}, ""},
+    {"WebAddressAsTheLaunchLine", {{"[Readme]https://example.com/notes"}, Section(), {"one.bin"}},
+     {W(1, "\"//\" starts a comment, also in a web address: the launch line is cut to "
+           "\"[Readme]https:\"")}, ""},
     {"ParentSegmentInTheLaunchLine", {{"[Readme]A\\..\\Readme.txt"}, Section(), {"one.bin"}},
      {W(1, "reaches outside the package folder")}, ""},
 
     // The file as a whole.
     {"Utf8Signature", {{kLaunch}, Section(), {"one.bin"}}, {W(1, "UTF-8 signature")},
      "\xEF\xBB\xBF"},
-    {"Utf16Signature", {}, {W(1, "UTF-16"), E(1, "no file to copy")},
+    {"Utf16Signature", {}, {E(1, "the tool stops with \"'Update.up' is saved as UTF-16")},
      std::string("\xFF\xFE[\0R\0]\0", 8)},
     {"NulByte", {Section(), {"one.bin", std::string("x\0y", 3)}},
-     {W(9, "NUL byte"), E(9, "\"A\\x\"")}},
+     {E(9, "the tool stops with \"Line 9 of 'Update.up' holds a NUL byte")}},
+    {"IndentedList",
+     {{"    [SetParamter]", "    A", "    None", "    0", "    m", "    %Root%\\A\\",
+       "    one.bin"}},
+     {E(2, "leading blanks on lines 2-8: the tool keeps them")}},
     {"LoneCarriageReturns", {Section(), {"one.bin\rData\\two.bin\r// note"}},
      {W(8, "lone carriage return (a CR without LF, as old Mac editors end lines): the tool ends "
            "lines only at LF and reads only this line's first item, so it ignores "
@@ -195,6 +268,37 @@ const LintCase kTraps[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, Lint, ::testing::ValuesIn(kTraps),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// What a finding shows of a name: what cannot be seen, or looks like something else, by its code.
+TEST(FindingText, ShowsWhatCannotBeSeenByItsCode) {
+    const struct {
+        WString text, shown;
+    } rows[] = {{u"Report\u00A02025.rpt", u"Report<U+00A0>2025.rpt"},
+                {u"Donne\u0301es.txt", u"Donne<U+0301>es.txt"},
+                {u"end\u001A", u"end<U+001A>"},
+                {u"Data\u2215x.dat", u"Data<U+2215>x.dat"},
+                {u"Donn\u00E9es \"A\\x\"\r\n", u"Donn\u00E9es \"A\\x\"\r\n"}};
+    for (const auto& row : rows) EXPECT_EQ(WithInvisibleShown(row.text), row.shown);
+}
+
+// NORVANE_ANSI_CODE_PAGE: the code pages the Windows tool can meet, and nothing else.
+TEST(CheckOptions, TakesTheAnsiCodePagesOfWindowsOnly) {
+    for (const char* known : {"874", "932", "936", "949", "950", "1250", "1252", "1258"})
+        EXPECT_EQ(AnsiCodePageNamed(Wide(known)), std::atoi(known)) << known;
+    for (const char* refused : {"", "xyz", "1259", "65001", "437", "+932", "932 "})
+        EXPECT_EQ(AnsiCodePageNamed(Wide(refused)), std::nullopt) << refused;
+}
+
+// The list's own name, whatever its letter case, as Windows finds it.
+TEST(ListFileIn, FindsTheListWhateverItsLetterCase) {
+    TempFolder package;
+    EXPECT_EQ(ListFileIn(package / u"none"), std::nullopt);
+    package.WriteFile(u"update.up", "[x]");
+    const WString folder = package.Path().substr(0, package.Path().size() - 1);
+    const std::optional<WString> list = ListFileIn(folder);
+    ASSERT_TRUE(list.has_value());
+    EXPECT_EQ(ReadWholeFile(*list), "[x]");
+}
 
 // ---------------------------------------------------------------------------------------------
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -234,12 +338,14 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
         temp.MakeFolder(u"instB");
         installDirs.push_back({Wide(c.keyB), temp / u"instB"});
     }
+    temp.WriteFile(u"pkg\\Norvane.exe", "MZ");
     const WString package = temp / u"pkg";
     CheckServices services(NativeSystem(), package, installDirs);
     ScopedSystemOverride inPlace(services);
-    const ListOutline outline = LintList(bytes, package + u"\\").outline;
+    const LintResult lint = LintList(bytes, package + u"\\");
 
-    const DryRunResult run = DryRun(bytes, services, outline, [](const WString& p) { return p; });
+    const DryRunResult run =
+        DryRun(bytes, services, lint.outline, [](const WString& p) { return p; });
 
     std::vector<std::string> plan;
     uint64_t sourceBytes = 0;
@@ -252,7 +358,10 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
     EXPECT_EQ(plan, c.plan);
     EXPECT_EQ(run.prepared, !c.plan.empty());
     EXPECT_EQ(run.totalBytes, sourceBytes);
-    ExpectFindings(run.findings, c.findings);
+    // As norvane-check prints them: the check's and the dry run's, in line order, each once.
+    Findings printed = lint.findings;
+    printed.insert(printed.end(), run.findings.begin(), run.findings.end());
+    ExpectFindings(InLineOrder(printed), c.findings);
 }
 
 const std::vector<std::string> kPlanA = {"pkg\\A\\ProductA.exe -> instA\\ProductA.exe (replaces)",
@@ -284,6 +393,14 @@ const DryRunCase kDryRuns[] = {
       W(15, "--installdir \"Software\\NorvaneDemo\\ProduktB\" answers no section: the closest "
             "registry key is this line's \"Software\\NorvaneDemo\\ProductB\""),
       E(18, "the tool stops with the message")}, 0, "Software\\NorvaneDemo\\ProduktB"},
+    {"TheClosestKeyIsOneNoOtherOptionAnswers", "0", "ProductA.exe", true, {},
+     {N(4, "the section applies"), N(14, kNoInstallDir),
+      W(15, "the closest registry key is this line's \"Software\\NorvaneDemo\\ProductB\""),
+      E(18, "the tool stops with the message")}, 0, "Software\\NorvaneDemo\\ProductC"},
+    {"KeysMatchAsTheRegistryMatchesThem", "0", "ProductA.exe", true,
+     {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
+     {N(4, "the section applies"), N(14, "the section applies")}, 0,
+     "software\\norvanedemo\\productb\\"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, DemoDryRun, ::testing::ValuesIn(kDryRuns),

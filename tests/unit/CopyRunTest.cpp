@@ -566,7 +566,7 @@ TEST(CopyRun, AStagedCopyWaitingForTheRestartIsNeverUndoneBehindItsBack) {
     }
 }
 
-TEST(CopyRun, NothingIsWrittenWhereTheBytesDoNotFitOrAFolderCannotBeMade) {
+TEST(CopyRun, NothingIsWrittenWhereTheBytesDoNotFitAFolderCannotBeMadeOrANameIsRefused) {
     {
         Package package;
         package.os.freeBytes = 10;  // 15 are to be written
@@ -589,6 +589,20 @@ TEST(CopyRun, NothingIsWrittenWhereTheBytesDoNotFitOrAFolderCannotBeMade) {
                   std::string::npos)
             << Narrow(events.told[0].debugReport);
         EXPECT_EQ(package.Tree(), "Data=a file where the folder must be " + std::string(kBefore));
+    }
+    {
+        // A name Windows refuses, listed last: found before the first file is touched.
+        std::vector<Listed> listed = kProduct;
+        listed.push_back({u"Notes\\What's new?.txt", "?", std::nullopt});
+        Package package(listed);
+        RecordingEvents events;
+        EXPECT_FALSE(package.Run(events));
+        EXPECT_EQ(package.os.steps, 0);
+        EXPECT_EQ(events.Told(),
+                  "The name \"Notes\\What's new?.txt\" of the list cannot be written on Windows: "
+                  "\"?\" is a character Windows refuses in a name.\r\n\r\nThe installation was "
+                  "left as it was.|");
+        EXPECT_EQ(package.Tree(), kBefore);
     }
 }
 

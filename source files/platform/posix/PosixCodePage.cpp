@@ -1,4 +1,4 @@
-// The ANSI code page of native builds: Windows-1252 by table, 932 through iconv.
+// The ANSI code page of native builds: Windows-1252 by table, the others through iconv.
 #include <iconv.h>
 
 #include <algorithm>
@@ -28,7 +28,13 @@ char WideToCp1252(WChar unit) {
     return '?';
 }
 
-// Converts with iconv; returns the output bytes, or an empty string on failure.
+// iconv's name of a Windows code page.
+std::string CodePageName(int codePage) {
+    return "CP" + std::to_string(codePage);
+}
+
+// Converts with iconv; returns the output bytes, or an empty string on failure. An unmappable
+// sequence becomes the code page's default character: U+30FB in 932, "?" elsewhere.
 std::string Iconv(const char* to, const char* from, const char* input, size_t inputBytes) {
     iconv_t cd = ::iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
@@ -40,12 +46,13 @@ std::string Iconv(const char* to, const char* from, const char* input, size_t in
     while (inLeft > 0) {
         if (::iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) break;
         if (errno != EILSEQ && errno != EINVAL) break;
-        // An unmappable sequence becomes the code page's default character.
         ++in;
         --inLeft;
-        const char* fallback = std::strcmp(to, "UTF-16LE") == 0 ? "\xFB\x30" : "?";
-        size_t fallbackBytes = std::strcmp(to, "UTF-16LE") == 0 ? 2 : 1;
-        if (std::strcmp(to, "UTF-16LE") != 0) {
+        const bool toUtf16 = std::strcmp(to, "UTF-16LE") == 0;
+        const char* fallback =
+            toUtf16 ? (std::strcmp(from, "CP932") == 0 ? "\xFB\x30" : "?\0") : "?";
+        const size_t fallbackBytes = toUtf16 ? 2 : 1;
+        if (!toUtf16) {
             // A UTF-16 input unit is two bytes: skip the second one too.
             ++in;
             --inLeft;
@@ -66,7 +73,8 @@ int PosixServices::AnsiToWide(const char* bytes, int byteCount, WChar* out, int 
     if (codePage_ == 1252) {
         for (int i = 0; i < byteCount; ++i) wide += Cp1252ToWide(static_cast<unsigned char>(bytes[i]));
     } else {
-        std::string utf16 = Iconv("UTF-16LE", "CP932", bytes, static_cast<size_t>(byteCount));
+        std::string utf16 = Iconv("UTF-16LE", CodePageName(codePage_).c_str(), bytes,
+                                  static_cast<size_t>(byteCount));
         for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
             wide += static_cast<WChar>(static_cast<unsigned char>(utf16[i]) |
                                        (static_cast<unsigned char>(utf16[i + 1]) << 8));
@@ -88,7 +96,7 @@ int PosixServices::WideToAnsi(const WChar* units, int unitCount, char* out, int 
             utf16 += static_cast<char>(units[i] & 0xFF);
             utf16 += static_cast<char>(units[i] >> 8);
         }
-        ansi = Iconv("CP932", "UTF-16LE", utf16.data(), utf16.size());
+        ansi = Iconv(CodePageName(codePage_).c_str(), "UTF-16LE", utf16.data(), utf16.size());
     }
     // Like the system, write what fits and report failure when the whole text does not fit.
     size_t fitting = std::min(ansi.size(), static_cast<size_t>(capacity));

@@ -21,7 +21,7 @@ public:
         uint32_t flags;
     };
 
-    // 1252 (the default) or 932.
+    // 1252 (the default), or another of the code pages Windows uses for ANSI text.
     void SetAnsiCodePage(int codePage) { codePage_ = codePage; }
     void MapDrive(char letter, const std::string& hostFolder);
     std::string HostPath(const WString& windowsPath) const;

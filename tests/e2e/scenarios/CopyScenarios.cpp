@@ -260,6 +260,27 @@ E2E_SCENARIO(copy_slash_in_a_file_line) {
     });
 }
 
+E2E_SCENARIO(copy_name_windows_refuses) {
+    // A name Windows keeps for a device is refused once Start is pressed, before anything is
+    // written: the file listed before it is not copied either.
+    Case(run, L"a device's name", [&](ToolCase& tool) {
+        tool.WritePackage({{L"A", PerUser, {{L"One.dat", 300}, {L"NUL.txt", 0}}}});
+        HWND dialog = tool.StartToMainDialog();
+        Click(dialog, IDC_START);
+        tool.Answer(tool.ExpectBox(
+            "refusal",
+            {L"File transfer error",
+             L"The name \"NUL.txt\" of the list cannot be written on Windows: \"NUL.txt\" names "
+             L"the device NUL, which Windows keeps for the device whatever the extension.\r\n\r\n"
+             L"The installation was left as it was."},
+            dialog));
+        tool.AwaitRunEnd(dialog);
+        run.Equal("status", kStopped, ControlText(dialog, IDC_STATUS));
+        run.True("One.dat", !Exists(tool.Destination(tool.entries[0])), "it was written");
+        tool.Exit(dialog, {tool.root + L"Report.txt"});
+    });
+}
+
 E2E_SCENARIO(copy_install_dir_expandable) {
     // An INSTALLDIR written as an expandable string names the folder its reference stands for.
     Case(run, L"REG_EXPAND_SZ", [&](ToolCase& tool) {

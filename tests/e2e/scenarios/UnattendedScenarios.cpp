@@ -45,6 +45,7 @@ E2E_SCENARIO(unattended_runs) {
         DWORD exitCode;
         std::vector<std::wstring> logLines;  // {install} stands for the product's folder
         const wchar_t* action = L"1";
+        bool utf16 = false;  // the list saved as UTF-16, with its signature
     };
     const Row rows[] = {
         {L"quiet run copies with no window",
@@ -66,10 +67,27 @@ E2E_SCENARIO(unattended_runs) {
          1603,
          {L"box not shown (unattended run): Not installed",
           L"end: nothing copied; exit code 1603"}},
-        {L"quiet run where no section applies", L" /quiet", NoKey, true, NoMarker, 1605,
+        {L"quiet run where no section applies",
+         L" /quiet",
+         NoKey,
+         true,
+         NoMarker,
+         1605,
          {L"box not shown (unattended run): There is no file to copy.",
           L"end: nothing copied; exit code 1605"},
          L"0"},
+        {L"quiet run of a list saved as UTF-16 fails (1603, never 1605)",
+         L" /quiet",
+         PerUser,
+         true,
+         NoMarker,
+         1603,
+         {L"box not shown (unattended run) \"Text data read error.\": 'Update.up' is saved as "
+          L"UTF-16 (Unicode): the tool reads ANSI text only. Save it as ANSI text (in Notepad: "
+          L"Save As, Encoding ANSI).",
+          L"end: nothing copied; exit code 1603"},
+         L"1",
+         true},
         {L"quiet run with another instance running",
          L" /quiet",
          PerUser,
@@ -118,6 +136,12 @@ E2E_SCENARIO(unattended_runs) {
                 L"A", row.keys, {{L"one.dat", 1000}, {L"two.dat", 200}}, row.action, L"Not installed"};
             tool.WritePackage({product});
             if (!row.listed) DeleteFileW((tool.root + L"Update.up").c_str());
+            if (row.utf16) {
+                const std::wstring text = Widen(*ReadBytes(tool.root + L"Update.up"), CP_ACP);
+                WriteBytes(tool.root + L"Update.up",
+                           "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
+                                                    text.size() * sizeof(wchar_t)));
+            }
             const std::wstring log = tool.folder + L"logs with spaces\\run.log";
             MakeFolders(FolderOf(log));
             tool.arguments = row.switches + L" /log \"" + log + L"\"";
