@@ -122,6 +122,7 @@ TEST_P(ListBuilding, MakesEntriesTotalsAndMessages) {
     EXPECT_EQ(run.services.messages, c.boxes);
 }
 
+// clang-format off
 const ListCase kListCases[] = {
     // Sizes, and action 1 on a section that applies changes nothing.
     {"TwoFilesCountTheirSizes", {Section("A", "None", "1"), {"one.bin", "two.bin"}}, true,
@@ -196,6 +197,7 @@ const ListCase kListCases[] = {
      {Section(), {"one.bin", "// comment lines count", "\ttwo.bin", "x"}}, false, {"one.bin"}, 10,
      {ListBox("Line 10 of 'Update.up' begins with a separator.")}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, ListBuilding, ::testing::ValuesIn(kListCases),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -224,12 +226,14 @@ TEST(SourceProbe, UnreadableSourceStopsAndSizesCountWhole) {
 
 // Numbers on condition and action lines.
 TEST(DecimalReading, ReadsLikeTheCLibrary) {
+    // clang-format off
     const struct {
         const char* text;
         int32_t value;
     } cases[] = {{"", 0},      {"abc", 0}, {"\t\v 12", 12}, {"+5", 5}, {"-5", -5}, {"- 5", 0},
                  {"+-5", 0},   {"7a1", 7}, {"-2147483648", INT32_MIN},
                  {"99999999999999999999", INT32_MAX}, {"-99999999999999999999", INT32_MIN}};
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(ReadDecimal(Wide(c.text)), c.value) << c.text;
 }
 }  // namespace

@@ -46,6 +46,7 @@ E2E_SCENARIO(unattended_runs) {
         std::vector<std::wstring> logLines;  // {install} stands for the product's folder
         const wchar_t* action = L"1";
     };
+    // clang-format off
     const Row rows[] = {
         {L"quiet run copies with no window",
          L" /quiet",
@@ -111,6 +112,7 @@ E2E_SCENARIO(unattended_runs) {
          0,
          {L"Copy complete!; exit code 0"}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         if (row.marker == GlobalMarkerMadeFirst && SystemHasPrivateNamespaces()) continue;
         Case(run, row.name, [&](ToolCase& tool) {
