@@ -152,7 +152,8 @@ public:
     [[nodiscard]] virtual int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) = 0;
 
     // Files and folders.
-    [[nodiscard]] virtual uint32_t GetAttributes(const WString& path) = 0;  // kInvalidFileAttributes when none
+    // kInvalidFileAttributes when none.
+    [[nodiscard]] virtual uint32_t GetAttributes(const WString& path) = 0;
     [[nodiscard]] virtual uint32_t SetAttributes(const WString& path, uint32_t attributes) = 0;
     [[nodiscard]] virtual bool IsDirectory(const WString& path) = 0;
     // Creates one folder with default security: 0, or the system's code.

@@ -80,6 +80,7 @@ TEST_P(Lint, FindsEachTrapOnItsLine) {
     ExpectFindings(LintList(c.before + c.list.Bytes(), package.Path()).findings, c.findings);
 }
 
+// clang-format off
 const LintCase kTraps[] = {
     {"CleanListHasNoFinding",
      {{"// product A"}, Section(), {"", "one.bin", "Data\\two.bin\t// tab first"}}, {}},
@@ -265,6 +266,7 @@ const LintCase kTraps[] = {
      {W(6, "1100 characters long and the tool reads only its first 1023: the item it uses "
            "loses its end \"xxx")}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, Lint, ::testing::ValuesIn(kTraps),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -369,6 +371,7 @@ const std::vector<std::string> kPlanA = {"pkg\\A\\ProductA.exe -> instA\\Product
                                          "pkg\\A\\Data\\Strings.txt -> instA\\Data\\Strings.txt"};
 const std::string kPlanB = "pkg\\B\\ProductB.dll -> instB\\ProductB.dll";
 
+// clang-format off
 const DryRunCase kDryRuns[] = {
     // Both products installed; A's destination folder at the limit.
     {"DestinationOf260Fails", "0", "ProductA.exe", true, {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
@@ -402,6 +405,7 @@ const DryRunCase kDryRuns[] = {
      {N(4, "the section applies"), N(14, "the section applies")}, 0,
      "software\\norvanedemo\\productb\\"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, DemoDryRun, ::testing::ValuesIn(kDryRuns),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -122,6 +122,7 @@ TEST_P(ListBuilding, MakesEntriesTotalsAndMessages) {
     EXPECT_EQ(run.services.messages, c.boxes);
 }
 
+// clang-format off
 const ListCase kListCases[] = {
     // Sizes, and action 1 on a section that applies changes nothing.
     {"TwoFilesCountTheirSizes", {Section("A", "None", "1"), {"one.bin", "two.bin"}}, true,
@@ -196,6 +197,7 @@ const ListCase kListCases[] = {
      {Section(), {"one.bin", "// comment lines count", "\ttwo.bin", "x"}}, false, {"one.bin"}, 10,
      {ListBox("Line 10 of 'Update.up' begins with a separator.")}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, ListBuilding, ::testing::ValuesIn(kListCases),
                          [](const auto& info) { return std::string(info.param.name); });

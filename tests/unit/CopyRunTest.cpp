@@ -481,6 +481,7 @@ TEST(CopyRun, AnUndoThatCannotPutAFileBackNamesItAndWhereItsOldCopyIs) {
 }
 
 TEST(CopyRun, AFileInUseIsNamedWaitedForOrReplacedAtTheRestart) {
+    // clang-format off
     const struct {
         const char* name;
         std::vector<InUseAnswer> answers;
@@ -502,6 +503,7 @@ TEST(CopyRun, AFileInUseIsNamedWaitedForOrReplacedAtTheRestart) {
          kAfter,
          kExitRestartNeeded},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Package package;

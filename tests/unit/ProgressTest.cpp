@@ -24,6 +24,7 @@ TEST(Progress, ByteCountsGroupInThreesFromTheRight) {
 }
 
 TEST(Progress, PercentDividesFirstTruncatesAndShowsTheLow32BitsSigned) {
+    // clang-format off
     const struct {
         uint64_t copied, total, percent;
     } cases[] = {
@@ -32,6 +33,7 @@ TEST(Progress, PercentDividesFirstTruncatesAndShowsTheLow32BitsSigned) {
         {59, 200, 29}, {2, 3, 66}, {6 * kGiB, 6 * kGiB, 100},
         {5, 0, 0}, {UINT64_MAX, 1, 0},  // not finite; does not fit in 64 bits
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(PercentOf(c.copied, c.total), c.percent) << c.copied << " of " << c.total;
     }

@@ -367,6 +367,7 @@ E2E_SCENARIO(copy_over_an_installation) {
         DWORD access, share, holdMs;
         bool sameBytes;  // the first destination already holds the source's bytes
     };
+    // clang-format off
     const Row rows[] = {
         {L"file lines named as the tool's side files",
          {{L"~norvane.copy.tmp", 700}, {L"a.dll", 300}, {L"a.dll~norvane.new", 200},
@@ -377,6 +378,7 @@ E2E_SCENARIO(copy_over_an_installation) {
         {L"unchanged file held as a loaded library", {{L"loaded.dll", 900}, {L"next.dll", 10}},
          GENERIC_READ, FILE_SHARE_READ, 0, true},
     };
+    // clang-format on
     for (const Row& row : rows) {
         Case(run, row.name, [&](ToolCase& tool) {
             tool.WritePackage({{L"A", PerUser, row.files}});

@@ -47,6 +47,7 @@ E2E_SCENARIO(unattended_runs) {
         const wchar_t* action = L"1";
         bool utf16 = false;  // the list saved as UTF-16, with its signature
     };
+    // clang-format off
     const Row rows[] = {
         {L"quiet run copies with no window",
          L" /quiet",
@@ -129,6 +130,7 @@ E2E_SCENARIO(unattended_runs) {
          0,
          {L"Copy complete!; exit code 0"}},
     };
+    // clang-format on
     for (const Row& row : rows) {
         if (row.marker == GlobalMarkerMadeFirst && SystemHasPrivateNamespaces()) continue;
         Case(run, row.name, [&](ToolCase& tool) {
