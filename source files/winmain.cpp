@@ -149,9 +149,9 @@ ListFileBytes ReadListFile(const WString& path) {
 // its update for Windows 7) at least take the current folder out of the search.
 void LoadDllsFromSystemFolderOnly() {
     using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
-    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesCall>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"),
-                                                 "SetDefaultDllDirectories")));
+    auto setDefaultDllDirectories =
+        reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
     if (setDefaultDllDirectories == nullptr ||
         !setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         ::SetDllDirectoryW(L"");
@@ -179,9 +179,9 @@ void RunDialogs(AppState& state) {
     // Start-up owns both objects; the record only points at them, and the teardown order below
     // is the owners' (the main dialog's object first).
     auto wait = std::make_unique<CWaitDlg>(&state);
-    state.waitDialog = ::CreateDialogParamW(static_cast<HINSTANCE>(state.instance),
-                                            MAKEINTRESOURCEW(IDD_WAIT), nullptr, BaseWndProc,
-                                            reinterpret_cast<LPARAM>(wait.get()));
+    state.waitDialog =
+        ::CreateDialogParamW(static_cast<HINSTANCE>(state.instance), MAKEINTRESOURCEW(IDD_WAIT),
+                             nullptr, BaseWndProc, reinterpret_cast<LPARAM>(wait.get()));
     ::UpdateWindow(static_cast<HWND>(state.waitDialog));  // the preparation pumps no messages
     state.waitDialogObject = wait.get();
 

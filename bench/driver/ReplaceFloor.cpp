@@ -48,8 +48,7 @@ std::wstring WithSeparator(const std::wstring& folder) {
 }
 }  // namespace
 
-FloorTimes TimeReplaceFloor(const std::wstring& sourceFolder,
-                            const std::wstring& destinationFolder,
+FloorTimes TimeReplaceFloor(const std::wstring& sourceFolder, const std::wstring& destinationFolder,
                             const std::function<void()>& beforeClock) {
     const std::wstring source = WithSeparator(sourceFolder);
     const std::wstring destination = WithSeparator(destinationFolder);

@@ -17,6 +17,5 @@ struct FloorTimes {
 // order of their paths, as a list file names them) before the clock starts, and beforeClock
 // runs right before it. Throws std::runtime_error naming the file and the system's code at the
 // first failure.
-FloorTimes TimeReplaceFloor(const std::wstring& sourceFolder,
-                            const std::wstring& destinationFolder,
+FloorTimes TimeReplaceFloor(const std::wstring& sourceFolder, const std::wstring& destinationFolder,
                             const std::function<void()>& beforeClock);

@@ -20,11 +20,11 @@ struct CopyOutcome {
 
 // How a copy run ended, for its log's last line.
 struct RunSummary {
-    bool ran = false;         // the copy began (the preparation succeeded)
-    bool complete = false;    // every file in place, some perhaps at the next restart
-    bool cancelled = false;   // the user chose Cancel when files were in use
-    size_t stoppedAt = 0;     // the entry (from 1) at which the run stopped
-    size_t notPutBack = 0;    // files the undo could not take back
-    bool verified = false;    // /verify compared every file
-    size_t notInPlace = 0;    // the files /verify found other or missing
+    bool ran = false;        // the copy began (the preparation succeeded)
+    bool complete = false;   // every file in place, some perhaps at the next restart
+    bool cancelled = false;  // the user chose Cancel when files were in use
+    size_t stoppedAt = 0;    // the entry (from 1) at which the run stopped
+    size_t notPutBack = 0;   // files the undo could not take back
+    bool verified = false;   // /verify compared every file
+    size_t notInPlace = 0;   // the files /verify found other or missing
 };

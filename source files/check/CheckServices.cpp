@@ -8,7 +8,9 @@
 
 CheckServices::CheckServices(SystemServices& base, WString packageFolder,
                              std::vector<InstallDir> installDirs)
-    : ForwardingServices(base), packageFolder_(std::move(packageFolder)), installDirs_(std::move(installDirs)) {}
+    : ForwardingServices(base),
+      packageFolder_(std::move(packageFolder)),
+      installDirs_(std::move(installDirs)) {}
 
 uint32_t CheckServices::CursorLine() const {
     return cursor_ != nullptr ? cursor_->LineIndex() + 1 : 0;
@@ -55,8 +57,7 @@ Answer<FileFacts> CheckServices::QueryFile(const WString& path) {
     return base_.QueryFile(AsWindowsOpens(path));
 }
 
-uint32_t CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction,
-                                      void*) {
+uint32_t CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction, void*) {
     return kErrorAccessDenied;
 }
 

@@ -62,7 +62,7 @@ public:
     uint32_t CopyToNewFile(const WString& source, const WString& target,
                            CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
-                         const WString& backup) override;
+                                  const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
     uint32_t RemoveAtRestart(const WString& path) override;

@@ -215,8 +215,8 @@ void PlanCopies(const AppState& state, const CheckServices& services,
                                            Quoted(showPath(destination))});
         } else if (const std::optional<WString> link =
                        LinkOnTheWay(entry.destFolder, destination)) {
-            result.findings.push_back({line, Severity::Error,
-                                       u"the tool stops: " + LinkRefusalText(showPath(*link))});
+            result.findings.push_back(
+                {line, Severity::Error, u"the tool stops: " + LinkRefusalText(showPath(*link))});
         } else if (exists && System().IsDirectory(destination)) {
             result.findings.push_back({line, Severity::Error,
                                        u"the destination is a folder: its copy would fail: " +

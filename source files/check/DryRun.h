@@ -15,7 +15,7 @@ struct PlannedCopy {
     uint32_t line;  // the file line
     WString source;
     WString destination;
-    bool replaces;  // the destination exists and would be replaced
+    bool replaces;           // the destination exists and would be replaced
     bool unchanged = false;  // the destination already holds the source's bytes: nothing written
 };
 

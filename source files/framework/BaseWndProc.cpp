@@ -10,15 +10,13 @@ bool IsDialogWindow(HWND window) {
 // The object that travels with the creating message, or null for any other message.
 CWndBase* ObjectFromCreation(UINT message, LPARAM second) {
     switch (message) {
-    case WM_NCCREATE:
-    case WM_CREATE: {
-        auto* creation = reinterpret_cast<CREATESTRUCTW*>(second);
-        return creation != nullptr ? static_cast<CWndBase*>(creation->lpCreateParams) : nullptr;
-    }
-    case WM_INITDIALOG:
-        return reinterpret_cast<CWndBase*>(second);
-    default:
-        return nullptr;
+        case WM_NCCREATE:
+        case WM_CREATE: {
+            auto* creation = reinterpret_cast<CREATESTRUCTW*>(second);
+            return creation != nullptr ? static_cast<CWndBase*>(creation->lpCreateParams) : nullptr;
+        }
+        case WM_INITDIALOG: return reinterpret_cast<CWndBase*>(second);
+        default: return nullptr;
     }
 }
 

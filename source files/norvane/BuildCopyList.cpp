@@ -63,9 +63,9 @@ bool BuildCopyList(AppState& state, CTextLine& text, WindowHandle mainDialog) {
 
         if (item == kSectionHeader) {
             switch (ReadSection(state, text, section)) {
-            case SectionOutcome::Read: break;
-            case SectionOutcome::EndOfList: return Finish(state);
-            case SectionOutcome::Failed: return false;
+                case SectionOutcome::Read: break;
+                case SectionOutcome::EndOfList: return Finish(state);
+                case SectionOutcome::Failed: return false;
             }
         } else if (!AddFileLine(state, section, item)) {
             return false;

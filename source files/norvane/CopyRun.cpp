@@ -93,8 +93,7 @@ bool CopyRun::Run() {
     state_.summary = RunSummary{};
     state_.summary.ran = true;
     state_.outcomes.clear();
-    const bool complete =
-        Survey() && FitsFreeSpace() && SettleFilesInUse() && Stage() && Commit();
+    const bool complete = Survey() && FitsFreeSpace() && SettleFilesInUse() && Stage() && Commit();
     if (complete) {
         Finish();
     } else {
@@ -289,8 +288,8 @@ bool CopyRun::SettleFilesInUse() {
         if (file.repeated) {
             for (const RunFile& earlier : files_) {
                 if (&earlier == &file) break;
-                if (earlier.inUse && destinations_.Key(earlier.destination) ==
-                                         destinations_.Key(file.destination)) {
+                if (earlier.inUse &&
+                    destinations_.Key(earlier.destination) == destinations_.Key(file.destination)) {
                     file.inUse = true;
                 }
             }
@@ -454,56 +453,56 @@ void CopyRun::Finish() {
 void CopyRun::UndoFile(RunFile& file) {
     const Committed committed = std::exchange(file.committed, Committed::Nothing);
     switch (committed) {
-    case Committed::Nothing: return;
-    case Committed::Queued:
-        // Without its copy the system's rename at the restart has nothing to do.
-        static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
-        if (file.folder->Remove(file.staged) == 0) {
-            Log(u"undo: " + file.destination + u" is no longer replaced at the next restart");
-        } else {
-            notPutBack_.push_back({file.destination, WString()});
-        }
-        file.staged.clear();
-        return;
-    case Committed::Placed:
-        if (file.folder->Remove(file.destination) == 0) {
-            Log(u"undo: new file removed: " + file.destination);
-        } else {
-            notPutBack_.push_back({file.destination, WString()});
-        }
-        file.staged.clear();
-        return;
-    case Committed::Swapped: {
-        file.staged.clear();  // the new copy holds the destination's name
-        // The new file steps aside first, so that the old one goes back to a free name.
-        int attempt = 1;
-        const std::optional<WString> asideName =
-            file.folder->FreeSideName(file.name, SideKind::New, attempt);
-        if (!asideName) break;
-        file.folder->Remember(*asideName);
-        const WString aside = SidePath(file.folder->Path(), *asideName);
-        if (file.folder->Rename(file.destination, aside) != 0) break;
-        if (file.folder->Rename(file.backup, file.destination) == 0) {
-            file.staged = aside;  // removed with the other staged copies
+        case Committed::Nothing: return;
+        case Committed::Queued:
+            // Without its copy the system's rename at the restart has nothing to do.
             static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
-            Log(u"undo: " + file.destination + u" put back from " + file.backup);
-            file.backup.clear();
+            if (file.folder->Remove(file.staged) == 0) {
+                Log(u"undo: " + file.destination + u" is no longer replaced at the next restart");
+            } else {
+                notPutBack_.push_back({file.destination, WString()});
+            }
+            file.staged.clear();
             return;
-        }
-        // Where the old file cannot go back, the new one at least keeps the name filled.
-        if (file.folder->Rename(aside, file.destination) != 0) file.staged.clear();
-        break;
-    }
-    case Committed::Stranded:
-        if (file.folder->Rename(file.backup, file.destination) == 0) {
-            static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
-            Log(u"undo: " + file.destination + u" put back from " + file.backup);
-            file.backup.clear();
+        case Committed::Placed:
+            if (file.folder->Remove(file.destination) == 0) {
+                Log(u"undo: new file removed: " + file.destination);
+            } else {
+                notPutBack_.push_back({file.destination, WString()});
+            }
+            file.staged.clear();
             return;
+        case Committed::Swapped: {
+            file.staged.clear();  // the new copy holds the destination's name
+            // The new file steps aside first, so that the old one goes back to a free name.
+            int attempt = 1;
+            const std::optional<WString> asideName =
+                file.folder->FreeSideName(file.name, SideKind::New, attempt);
+            if (!asideName) break;
+            file.folder->Remember(*asideName);
+            const WString aside = SidePath(file.folder->Path(), *asideName);
+            if (file.folder->Rename(file.destination, aside) != 0) break;
+            if (file.folder->Rename(file.backup, file.destination) == 0) {
+                file.staged = aside;  // removed with the other staged copies
+                static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
+                Log(u"undo: " + file.destination + u" put back from " + file.backup);
+                file.backup.clear();
+                return;
+            }
+            // Where the old file cannot go back, the new one at least keeps the name filled.
+            if (file.folder->Rename(aside, file.destination) != 0) file.staged.clear();
+            break;
         }
-        // Both files stay under their side names: the next run puts the old one back.
-        file.staged.clear();
-        break;
+        case Committed::Stranded:
+            if (file.folder->Rename(file.backup, file.destination) == 0) {
+                static_cast<void>(System().SetAttributes(file.destination, file.found.attributes));
+                Log(u"undo: " + file.destination + u" put back from " + file.backup);
+                file.backup.clear();
+                return;
+            }
+            // Both files stay under their side names: the next run puts the old one back.
+            file.staged.clear();
+            break;
     }
     const bool oldCopyThere = PathExists(file.backup);
     notPutBack_.push_back({file.destination, oldCopyThere ? file.backup : WString()});
@@ -539,22 +538,22 @@ void CopyRun::EndStopped() {
     state_.summary.notPutBack = notPutBack_.size();
     events_.ShowNow();
     switch (stop_) {
-    case Stop::None:
-    case Stop::Cancelled: Log(u"cancelled: " + UndoText(notPutBack_)); break;
-    case Stop::Copy: events_.Tell(CopyFailedMessage(stopCode_, UndoText(notPutBack_))); break;
-    case Stop::Folder:
-        Log(u"Failed to make directory. " + stopFolder_ + u": error " + DecimalText(stopCode_) +
-            u"; " + UndoText(notPutBack_));
-        events_.Tell(FolderFailedMessage(stopFolder_, stopCode_));
-        break;
-    case Stop::NoSpace: events_.Tell(NoSpaceMessage(fullVolume_, needed_, free_)); break;
-    case Stop::Link:
-        Log(LinkRefusalText(stopFolder_) + u" " + UndoText(notPutBack_));
-        events_.Tell(LinkMessage(stopFolder_, UndoText(notPutBack_)));
-        break;
-    case Stop::Name:
-        Log(stopFolder_ + u" " + UndoText(notPutBack_));
-        events_.Tell(NameRefusedMessage(stopFolder_, UndoText(notPutBack_)));
-        break;
+        case Stop::None:
+        case Stop::Cancelled: Log(u"cancelled: " + UndoText(notPutBack_)); break;
+        case Stop::Copy: events_.Tell(CopyFailedMessage(stopCode_, UndoText(notPutBack_))); break;
+        case Stop::Folder:
+            Log(u"Failed to make directory. " + stopFolder_ + u": error " + DecimalText(stopCode_) +
+                u"; " + UndoText(notPutBack_));
+            events_.Tell(FolderFailedMessage(stopFolder_, stopCode_));
+            break;
+        case Stop::NoSpace: events_.Tell(NoSpaceMessage(fullVolume_, needed_, free_)); break;
+        case Stop::Link:
+            Log(LinkRefusalText(stopFolder_) + u" " + UndoText(notPutBack_));
+            events_.Tell(LinkMessage(stopFolder_, UndoText(notPutBack_)));
+            break;
+        case Stop::Name:
+            Log(stopFolder_ + u" " + UndoText(notPutBack_));
+            events_.Tell(NameRefusedMessage(stopFolder_, UndoText(notPutBack_)));
+            break;
     }
 }

@@ -59,11 +59,11 @@ private:
     RunEvents& events_;
     std::vector<RunFile> files_;
     RunDestinations destinations_;
-    std::map<WString, DestinationFolder> folders_;       // by the folder's key
-    std::map<WString, std::vector<WString>> namesIn_;    // the run's names, by folder key
-    std::map<WString, bool> folderMade_;                 // folders whose tree was made
-    std::map<WString, bool> folderChecked_;              // folders looked at for links
-    std::vector<WString> madeFolders_;                   // by this run, top down
+    std::map<WString, DestinationFolder> folders_;     // by the folder's key
+    std::map<WString, std::vector<WString>> namesIn_;  // the run's names, by folder key
+    std::map<WString, bool> folderMade_;               // folders whose tree was made
+    std::map<WString, bool> folderChecked_;            // folders looked at for links
+    std::vector<WString> madeFolders_;                 // by this run, top down
     std::vector<NotPutBack> notPutBack_;
     std::vector<uint8_t> buffer_;
 

@@ -154,7 +154,8 @@ void DestinationFolder::Sweep(const RunDestinations& destinations,
     std::vector<FileFacts> restored;
     for (auto& [key, facts] : files_) {
         const std::optional<SideNameParts> side = ParseSideName(facts.name);
-        if (!side || (facts.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint)) != 0 ||
+        if (!side ||
+            (facts.attributes & (kFileAttributeDirectory | kFileAttributeReparsePoint)) != 0 ||
             destinations.Contains(folder_ + facts.name)) {
             continue;
         }

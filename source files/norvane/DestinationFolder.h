@@ -84,7 +84,7 @@ private:
     WString folder_;
     std::optional<WString> resolved_;  // the folder as the system resolves it, when it can say
     std::unique_ptr<SystemFile> pin_;
-    std::unordered_map<WString, FileFacts> files_;  // by the name in one letter case
+    std::unordered_map<WString, FileFacts> files_;               // by the name in one letter case
     std::unordered_map<WString, std::vector<WString>> waiting_;  // by the owner in one case
     const RunDestinations* destinations_ = nullptr;
 };

@@ -6,9 +6,9 @@
 #include "base/WString.h"
 
 // Start-up's box when the list cannot be read or holds no content line.
-extern const WChar kListNotFoundText[];      // "Cannot find 'Update.up'."
-extern const WChar kListReadErrorCaption[];  // "Text data read error."
-extern const WChar kNoFileToCopyText[];      // "There is no file to copy."
+extern const WChar kListNotFoundText[];       // "Cannot find 'Update.up'."
+extern const WChar kListReadErrorCaption[];   // "Text data read error."
+extern const WChar kNoFileToCopyText[];       // "There is no file to copy."
 extern const WChar kDirectoryNotValidText[];  // "Directory setting is not valid."
 extern const WChar kTooManyFilesText[];       // "Exceeded the maximum number of files for copy."
 // The captions of the box after a listed source could not be opened.

@@ -18,9 +18,9 @@ struct SectionState {
 };
 
 enum class SectionOutcome {
-    Read,      // the file lines that follow belong to this section
-    EndOfList, // the previous section applied with action 2: nothing more is read
-    Failed,    // the user has been told why; the preparation ends
+    Read,       // the file lines that follow belong to this section
+    EndOfList,  // the previous section applied with action 2: nothing more is read
+    Failed,     // the user has been told why; the preparation ends
 };
 
 // Called with the cursor on a "[SetParamter]" header line.

@@ -19,10 +19,10 @@
 #include "base/WString.h"
 
 enum class SwapState {
-    Done,       // the new copy holds the destination's name, the old file is under the backup
-    AsBefore,   // the destination holds the old file, the copy its own name
-    Stranded,   // the destination is empty: the old file (if the system kept it) and the copy
-                // stay under their side names
+    Done,      // the new copy holds the destination's name, the old file is under the backup
+    AsBefore,  // the destination holds the old file, the copy its own name
+    Stranded,  // the destination is empty: the old file (if the system kept it) and the copy
+               // stay under their side names
 };
 
 struct SwapResult {

@@ -27,16 +27,16 @@ struct RunFile {
     const CopyEntry* entry = nullptr;
     WString destination;
     DestinationFolder* folder = nullptr;
-    WString name;            // the destination's name within its folder
+    WString name;  // the destination's name within its folder
     Road road = Road::New;
-    bool repeated = false;   // an earlier entry of the run has the same destination
-    FileFacts found;         // what lay at the destination when the run came to it
+    bool repeated = false;                  // an earlier entry of the run has the same destination
+    FileFacts found;                        // what lay at the destination when the run came to it
     std::unique_ptr<SystemFile> unchanged;  // an unchanged destination, open until its stamp
     uint32_t stampAttributes = 0;           // what the stamp sets (0: leaves as it is)
     uint64_t stampTime = 0;
-    WString staged;          // the complete copy beside the destination
-    bool inUse = false;      // held after the wait: replaced when Windows restarts
+    WString staged;      // the complete copy beside the destination
+    bool inUse = false;  // held after the wait: replaced when Windows restarts
     std::vector<FileHolder> holders;
     Committed committed = Committed::Nothing;
-    WString backup;          // the old file aside, once swapped
+    WString backup;  // the old file aside, once swapped
 };

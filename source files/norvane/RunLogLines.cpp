@@ -37,9 +37,10 @@ std::vector<WString> RunStartLines(const WString& version, const WString& commit
         u"account " + known(identity.account) + u" on " + known(identity.computer) + u", " +
             (identity.elevated ? u"elevated" : u"not elevated") + u"; log " + logPath};
     if (identity.systemAccount) {
-        lines.push_back(u"the local system account runs the tool: HKEY_CURRENT_USER is that "
-                        u"account's own, so products whose INSTALLDIR is kept only per user are "
-                        u"not found there");
+        lines.push_back(
+            u"the local system account runs the tool: HKEY_CURRENT_USER is that "
+            u"account's own, so products whose INSTALLDIR is kept only per user are "
+            u"not found there");
     }
     return lines;
 }
@@ -48,17 +49,17 @@ WString RunEndLine(const AppState& state, uint32_t exitCode) {
     const RunSummary& run = state.summary;
     WString status;
     if (run.verified) {
-        status = u"verified " + DecimalText(state.entryCount) +
-                 u" files, " +
-                 (run.notInPlace == 0 ? WString(u"all in place")
-                                      : DecimalText(static_cast<int64_t>(run.notInPlace)) +
-                                            u" not in place") +
+        status = u"verified " + DecimalText(state.entryCount) + u" files, " +
+                 (run.notInPlace == 0
+                      ? WString(u"all in place")
+                      : DecimalText(static_cast<int64_t>(run.notInPlace)) + u" not in place") +
                  u"; nothing written";
     } else if (!run.ran) {
         status = u"nothing copied";
     } else if (run.complete) {
         size_t counts[5] = {};
-        for (const CopyOutcome& outcome : state.outcomes) ++counts[static_cast<int>(outcome.result)];
+        for (const CopyOutcome& outcome : state.outcomes)
+            ++counts[static_cast<int>(outcome.result)];
         status = DecimalText(static_cast<int64_t>(state.outcomes.size())) + u" of " +
                  DecimalText(state.entryCount) + u" files (" + DecimalText(counts[0]) + u" new, " +
                  DecimalText(counts[1]) + u" replaced, " + DecimalText(counts[2]) +
@@ -69,9 +70,9 @@ WString RunEndLine(const AppState& state, uint32_t exitCode) {
         status = run.cancelled ? WString(u"cancelled")
                                : u"stopped at file " + DecimalText(run.stoppedAt) + u" of " +
                                      DecimalText(state.entryCount);
-        status += run.notPutBack == 0 ? u"; the installation was left as it was"
-                                      : u"; " + DecimalText(run.notPutBack) +
-                                            u" files could not be put back";
+        status += run.notPutBack == 0
+                      ? u"; the installation was left as it was"
+                      : u"; " + DecimalText(run.notPutBack) + u" files could not be put back";
         status += u"; Copy stopped.";
     }
     return u"end: " + status + u"; exit code " + DecimalText(exitCode);

@@ -109,8 +109,9 @@ WString FilesInUseText(const std::vector<const RunFile*>& files) {
 
 RunMessage AtRestartMessage(const std::vector<const RunFile*>& files) {
     RunMessage box;
-    box.text = u"The update is in place, but these files are in use; they are replaced when "
-               u"Windows restarts:\r\n";
+    box.text =
+        u"The update is in place, but these files are in use; they are replaced when "
+        u"Windows restarts:\r\n";
     for (const RunFile* file : files) box.text += u"\r\n" + file->destination;
     box.text += u"\r\n\r\nRestart Windows to finish the update.";
     box.caption = u"Norvane";

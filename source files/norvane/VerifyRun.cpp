@@ -8,9 +8,9 @@
 namespace {
 const WChar* MatchName(FileMatch match) {
     switch (match) {
-    case FileMatch::Same: return u"in place";
-    case FileMatch::Differs: return u"differs";
-    case FileMatch::Missing: return u"missing";
+        case FileMatch::Same: return u"in place";
+        case FileMatch::Differs: return u"differs";
+        case FileMatch::Missing: return u"missing";
     }
     return u"";
 }
@@ -39,8 +39,9 @@ bool VerifyInstallation(AppState& state) {
         return true;
     }
     Notice(state.mainDialog,
-           u"The update is not in place: " + DecimalText(static_cast<int64_t>(missing + differing)) +
-               u" of " + count + u" files differ or are missing:" + notInPlace,
+           u"The update is not in place: " +
+               DecimalText(static_cast<int64_t>(missing + differing)) + u" of " + count +
+               u" files differ or are missing:" + notInPlace,
            u"Norvane", kMbIconWarning, kExitNotInPlace);
     return false;
 }

@@ -17,8 +17,8 @@ WString InstallDirRefusal(const WString& value) {
     if (value.empty()) return u"is empty";
     // A drive letter and a separator, or a network share: anything else would be taken from
     // whatever the working folder happens to be (under a startup script, the system folder).
-    const bool drive = value.size() >= 3 && IsLetter(value[0]) && value[1] == u':' &&
-                       IsSeparator(value[2]);
+    const bool drive =
+        value.size() >= 3 && IsLetter(value[0]) && value[1] == u':' && IsSeparator(value[2]);
     const bool share = value.size() >= 3 && IsSeparator(value[0]) && IsSeparator(value[1]) &&
                        !IsSeparator(value[2]);
     if (drive || share) return WString();

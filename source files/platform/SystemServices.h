@@ -148,8 +148,10 @@ public:
 
     // ANSI code page <-> UTF-16, as MultiByteToWideChar / WideCharToMultiByte with CP_ACP and
     // no flags. Both write at most `capacity` units and return the count written (0 on failure).
-    [[nodiscard]] virtual int AnsiToWide(const char* bytes, int byteCount, WChar* out, int capacity) = 0;
-    [[nodiscard]] virtual int WideToAnsi(const WChar* units, int unitCount, char* out, int capacity) = 0;
+    [[nodiscard]] virtual int AnsiToWide(const char* bytes, int byteCount, WChar* out,
+                                         int capacity) = 0;
+    [[nodiscard]] virtual int WideToAnsi(const WChar* units, int unitCount, char* out,
+                                         int capacity) = 0;
 
     // Files and folders.
     // kInvalidFileAttributes when none.
@@ -172,12 +174,13 @@ public:
     // Copies `source` into a file it creates: an existing `target` is never written
     // (kErrorFileExists), and a failed copy may leave a partial `target`.
     [[nodiscard]] virtual uint32_t CopyToNewFile(const WString& source, const WString& target,
-                                   CopyProgressFunction progress, void* data) = 0;
+                                                 CopyProgressFunction progress, void* data) = 0;
     // ReplaceFileW keeping the replaced file's security: `replaced` moves to `backup` (written
     // over if it exists), then `replacement` takes its name; each documented failure leaves the
     // three names in its own state.
-    [[nodiscard]] virtual uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
-                                 const WString& backup) = 0;
+    [[nodiscard]] virtual uint32_t ReplaceKeepingBackup(const WString& replaced,
+                                                        const WString& replacement,
+                                                        const WString& backup) = 0;
     // Renames a file to a name that must not exist yet.
     [[nodiscard]] virtual uint32_t MoveToNewName(const WString& from, const WString& to) = 0;
     [[nodiscard]] virtual uint32_t RemoveFile(const WString& path) = 0;
@@ -221,8 +224,9 @@ public:
 
     // The registry: reads a string value of a key under the chosen root through the process's
     // own registry view. The text runs to its first zero unit, at most 260 units.
-    [[nodiscard]] virtual std::optional<WString> ReadRegistryString(RegistryRoot root, const WString& subKey,
-                                                      const WString& valueName) = 0;
+    [[nodiscard]] virtual std::optional<WString> ReadRegistryString(RegistryRoot root,
+                                                                    const WString& subKey,
+                                                                    const WString& valueName) = 0;
 
     // The running executable's full path, nullopt when the system cannot give it.
     [[nodiscard]] virtual std::optional<WString> ModulePath() = 0;

@@ -10,8 +10,10 @@ const WChar kStartupSource[] = u"source files\\winmain";
 const WChar kCopySource[] = u"source files\\norvane\\norvane";
 
 namespace {
-constexpr WChar kDownBanner[] = u"\u2193\u2193\u2193\u2193\u2193\u2193 Error \u2193\u2193\u2193\u2193\u2193\u2193\n";
-constexpr WChar kUpBanner[] = u"\u2191\u2191\u2191\u2191\u2191\u2191 Error \u2191\u2191\u2191\u2191\u2191\u2191\n";
+constexpr WChar kDownBanner[] =
+    u"\u2193\u2193\u2193\u2193\u2193\u2193 Error \u2193\u2193\u2193\u2193\u2193\u2193\n";
+constexpr WChar kUpBanner[] =
+    u"\u2191\u2191\u2191\u2191\u2191\u2191 Error \u2191\u2191\u2191\u2191\u2191\u2191\n";
 constexpr uint32_t kReportFlags = kMbIconWarning | kMbSetForeground | kMbTopmost;
 
 // Where the system has no text for a code, the reports print what printf prints for a null
@@ -50,8 +52,7 @@ void ReportError(int line, const WString& source, const WString& message, uint32
     Notice(nullptr, FormatBoxReport(message), kErrorCaption, kReportFlags, exitCode);
 }
 
-void ReportSystemErrorCode(int line, const WString& source, const WString& message,
-                           uint32_t code) {
+void ReportSystemErrorCode(int line, const WString& source, const WString& message, uint32_t code) {
     SystemServices& system = System();
     std::optional<WString> systemText = system.SystemErrorText(code);
     const WString* text = systemText ? &*systemText : nullptr;

@@ -19,6 +19,5 @@ WString FormatBoxReportWithSystemText(const WString& message, const WString* sys
 // Each report's box goes through the notice road (Notice.h), with the run's exit code noted.
 void ReportError(int line, const WString& source, const WString& message,
                  uint32_t exitCode = kExitFailure);
-void ReportSystemErrorCode(int line, const WString& source, const WString& message,
-                           uint32_t code);
+void ReportSystemErrorCode(int line, const WString& source, const WString& message, uint32_t code);
 void ShowLastErrorText(uint32_t code);

@@ -9,13 +9,12 @@ WString SystemCodeText(uint32_t code) {
 
 WString LogOpenFailureText(uint32_t code) {
     switch (code) {
-    case kErrorStoppedOnSymlink:
-        return u"the name is a link, and a log is written only into a file of its own.";
-    case kErrorTooManyLinks:
-        return u"the file has other names too (hard links), and a log is written only into a "
-               u"file of its own.";
-    default:
-        return System().SystemErrorText(code).value_or(u"error " + DecimalText(code));
+        case kErrorStoppedOnSymlink:
+            return u"the name is a link, and a log is written only into a file of its own.";
+        case kErrorTooManyLinks:
+            return u"the file has other names too (hard links), and a log is written only into a "
+                   u"file of its own.";
+        default: return System().SystemErrorText(code).value_or(u"error " + DecimalText(code));
     }
 }
 

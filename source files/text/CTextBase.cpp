@@ -28,7 +28,8 @@ bool CTextBase::SetText(const void* bytes, uint32_t size) {
     }
     const uint64_t units = static_cast<uint64_t>(size) + 1;
     // A NUL-terminated copy, so that the conversion also produces the terminator.
-    PrivateHeapBlock<char> raw(static_cast<char*>(PrivateHeap::Allocate(static_cast<size_t>(units))));
+    PrivateHeapBlock<char> raw(
+        static_cast<char*>(PrivateHeap::Allocate(static_cast<size_t>(units))));
     if (!raw) {
         Clear();
         return false;
@@ -40,7 +41,8 @@ bool CTextBase::SetText(const void* bytes, uint32_t size) {
     textBytes = static_cast<int32_t>(units * sizeof(WChar));
     // One unit beyond textBytes stays zero whatever the conversion writes, so the text is always
     // terminated inside its block, even when a conversion leaves no NUL of its own.
-    text.reset(static_cast<WChar*>(PrivateHeap::Allocate(static_cast<size_t>(textBytes) + sizeof(WChar))));
+    text.reset(
+        static_cast<WChar*>(PrivateHeap::Allocate(static_cast<size_t>(textBytes) + sizeof(WChar))));
     if (!text) {
         Clear();
         return false;

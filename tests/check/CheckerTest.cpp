@@ -36,9 +36,15 @@ struct Expected {
     Severity severity;
     std::string words;
 };
-Expected N(uint32_t line, const std::string& w) { return {line, Severity::Note, w}; }
-Expected W(uint32_t line, const std::string& w) { return {line, Severity::Warning, w}; }
-Expected E(uint32_t line, const std::string& w) { return {line, Severity::Error, w}; }
+Expected N(uint32_t line, const std::string& w) {
+    return {line, Severity::Note, w};
+}
+Expected W(uint32_t line, const std::string& w) {
+    return {line, Severity::Warning, w};
+}
+Expected E(uint32_t line, const std::string& w) {
+    return {line, Severity::Error, w};
+}
 
 void ExpectFindings(const Findings& found, const std::vector<Expected>& expected) {
     std::string all;
@@ -61,10 +67,12 @@ struct LintCase {
     ListText list;
     std::vector<Expected> findings;
     std::string before = kLaunch + "\r\n";
-    bool withTool = true;             // Norvane.exe lies beside the list
+    bool withTool = true;                 // Norvane.exe lies beside the list
     std::vector<std::string> files = {};  // more files in A\, by the names Windows takes
 };
-void PrintTo(const LintCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LintCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Lint : public ::testing::TestWithParam<LintCase> {};
 
@@ -319,7 +327,9 @@ struct DryRunCase {
     size_t installALength = 0;  // A's install folder padded to this many units, backslash included
     const char* keyB = "Software\\NorvaneDemo\\ProductB";  // --installdir's key for B
 };
-void PrintTo(const DryRunCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DryRunCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DemoDryRun : public ::testing::TestWithParam<DryRunCase> {};
 
@@ -353,7 +363,8 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
     uint64_t sourceBytes = 0;
     for (const PlannedCopy& copy : run.plan) {
         const std::string line = Narrow(copy.source) + " -> " + Narrow(copy.destination) +
-                                 (copy.replaces ? " (replaces)" : "") + (copy.unchanged ? " (unchanged)" : "");
+                                 (copy.replaces ? " (replaces)" : "") +
+                                 (copy.unchanged ? " (unchanged)" : "");
         plan.push_back(Replaced(Replaced(line, Narrow(temp.Path()), ""), Narrow(folderA), "instA"));
         sourceBytes += temp.ReadFile(copy.source.substr(temp.Path().size()))->size();
     }
@@ -419,7 +430,8 @@ TEST(DemoDryRun, ALinkBelowInstallDirStopsTheTool) {
     temp.WriteFile(u"instA\\ProductA.exe", "old");
     std::error_code error;
     std::filesystem::create_directory_symlink("elsewhere", temp.Host(u"instA\\Data"), error);
-    if (error || (NativeSystem().GetAttributes(temp / u"instA\\Data") & kFileAttributeReparsePoint) == 0)
+    if (error ||
+        (NativeSystem().GetAttributes(temp / u"instA\\Data") & kFileAttributeReparsePoint) == 0)
         GTEST_SKIP() << "no folder links here";
     const std::string bytes = *temp.ReadFile(u"pkg\\Update.up");
     const WString package = temp / u"pkg";
@@ -429,10 +441,9 @@ TEST(DemoDryRun, ALinkBelowInstallDirStopsTheTool) {
     ScopedSystemOverride inPlace(services);
     const DryRunResult run = DryRun(bytes, services, LintList(bytes, package + u"\\").outline,
                                     [](const WString& p) { return p; });
-    ExpectFindings(run.findings,
-                   {N(4, "the section applies"),
-                    E(11, "the tool stops: " + Narrow(temp / u"instA\\Data") +
-                              " is a link; the update does not write through links."),
-                    E(12, "is a link"), N(14, "the section applies")});
+    ExpectFindings(run.findings, {N(4, "the section applies"),
+                                  E(11, "the tool stops: " + Narrow(temp / u"instA\\Data") +
+                                            " is a link; the update does not write through links."),
+                                  E(12, "is a link"), N(14, "the section applies")});
 }
 }  // namespace

@@ -29,9 +29,11 @@ Box ListBox(const std::string& text, const std::string& caption = "") {
     return box;
 }
 Box FileReadError(const std::string& name) {
-    return ListBox("Failed to load a file to copy. \nCompare the file name written on the text and "
-                   "the actual file name.\n\n[File name to copy written on the text]  " + name,
-                   "File read error");
+    return ListBox(
+        "Failed to load a file to copy. \nCompare the file name written on the text and "
+        "the actual file name.\n\n[File name to copy written on the text]  " +
+            name,
+        "File read error");
 }
 // The system's text for an error code, without owner. Windows, Wine and the native services word
 // it differently: taken from the platform.
@@ -105,7 +107,9 @@ struct ListCase {
     std::vector<Box> boxes = {};
     std::vector<RegistryValue> registry = {kUserA};
 };
-void PrintTo(const ListCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ListCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ListBuilding : public ::testing::TestWithParam<ListCase> {};
 
@@ -212,11 +216,14 @@ TEST(SourceProbe, UnreadableSourceStopsAndSizesCountWhole) {
         run.services.probes[folder + Wide(name)] = {false, kErrorSharingViolation, 0};
         EXPECT_FALSE(run.Run({Section(), {name}}));
         const Box why = length < 260 ? FileReadError(name)
-                                     : ListBox("Exceeded the path length limit of 260 characters. "
-                                               "\n\n[character count] 260\n [path]  " +
-                                                   Narrow(folder) + name, "Path error");
+                                     : ListBox(
+                                           "Exceeded the path length limit of 260 characters. "
+                                           "\n\n[character count] 260\n [path]  " +
+                                               Narrow(folder) + name,
+                                           "Path error");
         EXPECT_EQ(run.services.messages,
-                  (std::vector<Box>{SystemText(kErrorSharingViolation), why})) << length;
+                  (std::vector<Box>{SystemText(kErrorSharingViolation), why}))
+            << length;
     }
     Preparation run({kUserA});
     run.services.probes[run.temp / u"pkg\\A\\one.bin"] = {true, 0, (uint64_t{1} << 32) + 10};

@@ -30,9 +30,9 @@ public:
     std::vector<std::pair<WString, WString>> atRestart;  // renames queued for the restart
     std::set<WString> unlisted;                          // names the folder listing misses
     uint64_t freeBytes = UINT64_MAX;
-    std::set<WString> links;                   // paths that are links (reparse points)
-    std::map<WString, WString> elsewhere;      // where the system resolves these paths
-    uint32_t partialCopyFails = 0;  // a copy writes its file, then answers this
+    std::set<WString> links;               // paths that are links (reparse points)
+    std::map<WString, WString> elsewhere;  // where the system resolves these paths
+    uint32_t partialCopyFails = 0;         // a copy writes its file, then answers this
     int steps = 0, failAt = 0, killAt = 0;
 
     bool Held(const WString& path) const {
@@ -239,7 +239,8 @@ struct Package {
         if (!file.old) return;
         temp.WriteFile(u"dst\\" + file.name, *file.old);
         if (file.readOnly) {
-            ASSERT_EQ(NativeSystem().SetAttributes(Destination(file.name), kFileAttributeReadOnly), 0u);
+            ASSERT_EQ(NativeSystem().SetAttributes(Destination(file.name), kFileAttributeReadOnly),
+                      0u);
         }
     }
     WString Destination(const WString& name) const { return temp / (u"dst\\" + name); }
@@ -414,7 +415,8 @@ TEST(CopyRun, EveryAnswerOfTheSwapOfTheLastFileEndsWithTheOldVersionOrTheNew) {
         RunServices& os = package.os;
         const auto swap = row.swap;
         os.replace = [&os, swap](const WString& r, const WString& c, const WString& b) {
-            if (r.find(u"b.dll") == WString::npos) return NativeSystem().ReplaceKeepingBackup(r, c, b);
+            if (r.find(u"b.dll") == WString::npos)
+                return NativeSystem().ReplaceKeepingBackup(r, c, b);
             return swap(os, r, c, b);
         };
         const auto refuse = row.refuseMove;
@@ -454,7 +456,8 @@ TEST(CopyRun, AnUndoThatCannotPutAFileBackNamesItAndWhereItsOldCopyIs) {
         RunServices& os = package.os;
         bool undoing = false;
         os.replace = [&](const WString& r, const WString& c, const WString& b) {
-            if (r.find(u"b.dll") == WString::npos) return NativeSystem().ReplaceKeepingBackup(r, c, b);
+            if (r.find(u"b.dll") == WString::npos)
+                return NativeSystem().ReplaceKeepingBackup(r, c, b);
             undoing = true;
             return kFault;
         };
@@ -467,11 +470,11 @@ TEST(CopyRun, AnUndoThatCannotPutAFileBackNamesItAndWhereItsOldCopyIs) {
         RecordingEvents events;
         EXPECT_FALSE(package.Run(events));
         EXPECT_EQ(package.Tree(), row.tree);
-        EXPECT_NE(events.Told().find("These files could not be put back:\r\n" +
-                                     Narrow(package.Destination(u"changed.dll")) +
-                                     ": its old copy is " +
-                                     Narrow(package.Destination(u"changed.dll~norvane.old"))),
-                  std::string::npos)
+        EXPECT_NE(
+            events.Told().find("These files could not be put back:\r\n" +
+                               Narrow(package.Destination(u"changed.dll")) + ": its old copy is " +
+                               Narrow(package.Destination(u"changed.dll~norvane.old"))),
+            std::string::npos)
             << events.Told();
         os.replace = nullptr;
         os.move = nullptr;
@@ -515,7 +518,8 @@ TEST(CopyRun, AFileInUseIsNamedWaitedForOrReplacedAtTheRestart) {
         if (row.releaseBeforeAnswer) events.beforeAnswer = [&] { package.os.heldUntil.clear(); };
         EXPECT_EQ(package.Run(events), row.complete);
         ASSERT_GE(events.questions.size(), 1u) << events.Told();
-        EXPECT_NE(Narrow(events.questions[0]).find(Narrow(held) + "\r\n    in use by Ledger (process 42)"),
+        EXPECT_NE(Narrow(events.questions[0])
+                      .find(Narrow(held) + "\r\n    in use by Ledger (process 42)"),
                   std::string::npos)
             << Narrow(events.questions[0]);
         EXPECT_EQ(package.Tree(), row.tree);
@@ -623,7 +627,8 @@ TEST(CopyRun, NothingIsWrittenRenamedOrDeletedThroughALinkBelowInstallDir) {
         Package package;
         package.temp.MakeFolder(u"dst\\Data");
         for (const WString& link : row.links) {
-            package.os.links.insert(link.empty() ? package.temp / u"dst" : package.Destination(link));
+            package.os.links.insert(link.empty() ? package.temp / u"dst"
+                                                 : package.Destination(link));
         }
         RecordingEvents events;
         EXPECT_EQ(package.Run(events), row.refused == nullptr);
@@ -642,9 +647,10 @@ TEST(CopyRun, NothingIsWrittenRenamedOrDeletedThroughALinkBelowInstallDir) {
     package.os.elsewhere[package.Destination(u"x.dll~norvane.old")] = u"C:\\Windows\\x.dll";
     RecordingEvents events;
     EXPECT_TRUE(package.Run(events));
-    EXPECT_EQ(package.Tree(), "Data/ Data/new.dat=new b.dll=bbbb b.dll~norvane.new=planted "
-                              "changed.dll=changed! keep.txt=mine same.dll=same "
-                              "x.dll~norvane.old=planted too ");
+    EXPECT_EQ(package.Tree(),
+              "Data/ Data/new.dat=new b.dll=bbbb b.dll~norvane.new=planted "
+              "changed.dll=changed! keep.txt=mine same.dll=same "
+              "x.dll~norvane.old=planted too ");
 }
 
 TEST(CopyRun, TheBytesDecideWhatIsWrittenAndHoldsAreWaitedOut) {
@@ -668,8 +674,9 @@ TEST(CopyRun, TheBytesDecideWhatIsWrittenAndHoldsAreWaitedOut) {
         SCOPED_TRACE(row.name);
         Package package({{u"f.dll", "new!", row.old, true}});
         if (row.heldUntil) {
-            package.os.heldUntil[row.old ? package.Destination(u"f.dll")
-                                         : package.temp / u"pkg\\f.dll"] = row.heldUntil;
+            package.os
+                .heldUntil[row.old ? package.Destination(u"f.dll") : package.temp / u"pkg\\f.dll"] =
+                row.heldUntil;
         }
         if (row.unlisted) package.os.unlisted.insert(u"f.dll");
         RunLog& log = CurrentRun().log;
@@ -702,8 +709,9 @@ TEST(CopyRun, ANameOfAnyFormCopiesAndNeverLosesAnotherFile) {
                      {u"Sub/x.dat", "slash", std::nullopt}});
     RecordingEvents events;
     EXPECT_TRUE(package.Run(events));
-    EXPECT_EQ(package.Tree(), "Sub/ Sub/x.dat=slash f.dll=new! f.dll~norvane.new=listed "
-                              "f.dll~norvane.old=listed too keep.txt=mine ");
+    EXPECT_EQ(package.Tree(),
+              "Sub/ Sub/x.dat=slash f.dll=new! f.dll~norvane.new=listed "
+              "f.dll~norvane.old=listed too keep.txt=mine ");
     Package partial;
     partial.os.partialCopyFails = kErrorDiskFull;
     RecordingEvents failed;
@@ -730,7 +738,9 @@ TEST(DestinationFolder, ClearsOnlyTheLeftoversOfAnInterruptedRun) {
     RunServices os;
     ScopedSystemOverride inPlace(os);
     os.heldUntil[temp / u"dst\\h.dll"] = UINT64_MAX;
-    ASSERT_EQ(NativeSystem().SetAttributes(temp / u"dst\\a.dll~norvane2.new", kFileAttributeReadOnly), 0u);
+    ASSERT_EQ(
+        NativeSystem().SetAttributes(temp / u"dst\\a.dll~norvane2.new", kFileAttributeReadOnly),
+        0u);
     RunDestinations destinations;
     destinations.Add(temp / u"dst\\c.dll~norvane.new");
     DestinationFolder folder;

@@ -20,7 +20,8 @@ struct EmptyDialog {
 class CountingDlg : public CWaitDlg {
 public:
     explicit CountingDlg(std::vector<UINT>& seen) : CWaitDlg(nullptr), seen_(seen) {}
-    INT_PTR HandleMessage(HWND window, UINT message, WPARAM first, LPARAM second) noexcept override {
+    INT_PTR HandleMessage(HWND window, UINT message, WPARAM first,
+                          LPARAM second) noexcept override {
         seen_.push_back(message);
         return CWaitDlg::HandleMessage(window, message, first, second);
     }
@@ -47,7 +48,8 @@ TEST(Framework, BoundFromInitDialogAndUnboundBeforeTheObjectsWindowIsDestroyed) 
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(object->hwnd, window);
     EXPECT_EQ(::GetPropW(window, kWndBaseProperty), static_cast<CWndBase*>(object));
-    EXPECT_EQ(seen.front(), static_cast<UINT>(WM_INITDIALOG));  // WM_SETFONT and the like came before
+    EXPECT_EQ(seen.front(),
+              static_cast<UINT>(WM_INITDIALOG));  // WM_SETFONT and the like came before
 
     // The wait dialog's object goes while its window is hidden: the window goes with it, no
     // quit message is posted, and no message reaches the object once its destruction began.

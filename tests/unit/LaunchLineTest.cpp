@@ -18,7 +18,9 @@ struct LaunchCase {
     std::optional<WString> opened;    // below kRoot
     bool complete = true;             // whether the item's ANSI form holds all of it
 };
-void PrintTo(const LaunchCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LaunchCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LaunchLineTest : public ::testing::TestWithParam<LaunchCase> {};
 

@@ -40,7 +40,11 @@ TEST(MakeFolderTree, MakesEveryMissingFolderOfTheChain) {
 TEST(MakeFolderTree, RefusesPathsItCannotWalkWithoutTouchingTheDisk) {
     const WString paths[] = {
         // Empty, relative, without drive, a network share, an empty segment.
-        u"", u"Data\\App", u"\\Data\\App", u"\\\\server\\share\\Data", u"C:\\Data\\\\App",
+        u"",
+        u"Data\\App",
+        u"\\Data\\App",
+        u"\\\\server\\share\\Data",
+        u"C:\\Data\\\\App",
         // Too long for the walk: its last folder would be neither tested nor made, as the
         // folder part overflows the split (257) or the last folder cannot take its backslash.
         u"C:\\Data\\" + WString(257 - 8, u'n'),

@@ -19,7 +19,9 @@
 namespace {
 using namespace std::string_literals;
 
-WString Units(size_t count, WChar unit = u'a') { return WString(count, unit); }
+WString Units(size_t count, WChar unit = u'a') {
+    return WString(count, unit);
+}
 
 // A module path of the test's choosing; the registry is the recording stand-in, which fails data
 // over 520 bytes as the real query does.
@@ -146,8 +148,8 @@ TEST(Registry, InstallDirUnderTheCurrentUserIsReadAsItsTypeSays) {
         {L"TooLong", REG_SZ, std::wstring(300, L'a') + L'\0', false, u""},
         // 520 bytes with no terminator. The unit after them is not zero either: the registry
         // counts a zero there in, taking the stored string for one whose terminator was forgotten.
-        {L"FullBuffer", REG_SZ, L"C:\\" + std::wstring(258, L'a'), true, u"C:\\" + WString(256, u'a'),
-         260},
+        {L"FullBuffer", REG_SZ, L"C:\\" + std::wstring(258, L'a'), true,
+         u"C:\\" + WString(256, u'a'), 260},
         // A key without the value, and no key at all.
         {L"OtherValue", REG_SZ, std::wstring(L"C:\\App", 7), false, u"", 0, L"InstallPath"},
         {L"NoSuchKey", 0, L"", false, u""},

@@ -18,7 +18,10 @@ TEST(Progress, ByteCountsGroupInThreesFromTheRight) {
     const struct {
         uint64_t value;
         const char* text;
-    } cases[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"},
+    } cases[] = {{0, "0"},
+                 {999, "999"},
+                 {1000, "1,000"},
+                 {1234567, "1,234,567"},
                  {UINT64_MAX, "18,446,744,073,709,551,615"}};
     for (const auto& c : cases) EXPECT_EQ(Narrow(FormatByteCount(c.value)), c.text);
 }
@@ -40,7 +43,10 @@ TEST(Progress, PercentDividesFirstTruncatesAndShowsTheLow32BitsSigned) {
     const struct {
         uint64_t percent;
         const char* text;
-    } texts[] = {{7, "  7 %"}, {100, "100 %"}, {1000, "1000 %"}, {0x100000005ull, "  5 %"},
+    } texts[] = {{7, "  7 %"},
+                 {100, "100 %"},
+                 {1000, "1000 %"},
+                 {0x100000005ull, "  5 %"},
                  {0xFFFFFFFFull, " -1 %"}};
     for (const auto& t : texts) EXPECT_EQ(Narrow(FormatPercent(t.percent)), t.text) << t.percent;
 

@@ -19,9 +19,11 @@ TEST(Verify, EveryFileComparedByteForByteAndNothingWritten) {
     } rows[] = {
         {"in place", "two!", true, "The update is in place: all 2 files match."},
         {"one byte other", "two?", false,
-         "The update is not in place: 1 of 2 files differ or are missing:\r\n$dst\\b.dat (differs)"},
+         "The update is not in place: 1 of 2 files differ or are missing:\r\n$dst\\b.dat "
+         "(differs)"},
         {"missing", std::nullopt, false,
-         "The update is not in place: 1 of 2 files differ or are missing:\r\n$dst\\b.dat (missing)"},
+         "The update is not in place: 1 of 2 files differ or are missing:\r\n$dst\\b.dat "
+         "(missing)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -58,8 +60,9 @@ TEST(RunLog, TheFirstLinesNameTheAccountAndWhatSystemMeansForPerUserProducts) {
         ASSERT_EQ(lines.size(), system ? 3u : 2u);
         EXPECT_EQ(Narrow(lines[0]),
                   "==== Norvane 1.0.0 (commit 0123456789ab) starts: C:\\pkg\\Norvane.exe");
-        EXPECT_EQ(Narrow(lines[1]), "account NT AUTHORITY\\SYSTEM on PC-17, elevated; log "
-                                    "C:\\Windows\\Logs\\run.log");
+        EXPECT_EQ(Narrow(lines[1]),
+                  "account NT AUTHORITY\\SYSTEM on PC-17, elevated; log "
+                  "C:\\Windows\\Logs\\run.log");
         if (system) {
             EXPECT_NE(Narrow(lines[2]).find("HKEY_CURRENT_USER is that account's own"),
                       std::string::npos);

@@ -28,38 +28,22 @@ CNorvaneDlg::~CNorvaneDlg() {
 
 INT_PTR CNorvaneDlg::HandleMessage(HWND, UINT message, WPARAM first, LPARAM) noexcept {
     switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog();
-        break;
-    case WM_COMMAND:
-        switch (LOWORD(first)) {
-        case IDC_START:
-            OnStart();
+        case WM_INITDIALOG: OnInitDialog(); break;
+        case WM_COMMAND:
+            switch (LOWORD(first)) {
+                case IDC_START: OnStart(); break;
+                case IDC_EXIT: OnExit(); break;
+                default: break;  // the cancel command (Esc) included: the dialog stays
+            }
             break;
-        case IDC_EXIT:
-            OnExit();
+        case WM_CLOSE: OnClose(); break;
+        case WM_TIMER:
+            if (first == kCopyDisplayTimer) ShowCopyDisplay(hwnd, *jobState, shown_);
             break;
-        default:
-            break;  // the cancel command (Esc) included: the dialog stays
-        }
-        break;
-    case WM_CLOSE:
-        OnClose();
-        break;
-    case WM_TIMER:
-        if (first == kCopyDisplayTimer) ShowCopyDisplay(hwnd, *jobState, shown_);
-        break;
-    case kShowCopyDisplayMessage:
-        ShowCopyDisplay(hwnd, *jobState, shown_);
-        break;
-    case kRunEndedMessage:
-        OnRunEnded(first != 0);
-        break;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        break;
-    default:
-        break;
+        case kShowCopyDisplayMessage: ShowCopyDisplay(hwnd, *jobState, shown_); break;
+        case kRunEndedMessage: OnRunEnded(first != 0); break;
+        case WM_DESTROY: ::PostQuitMessage(0); break;
+        default: break;
     }
     // Zero always: the system's dialog handling follows, and no initial focus is set for us.
     return 0;
@@ -121,7 +105,8 @@ void CNorvaneDlg::OnRunEnded(bool complete) noexcept {
     ::SetDlgItemTextW(hwnd, IDC_STATUS, complete ? L"Copy complete!" : L"Copy stopped.");
     ::EnableWindow(::GetDlgItem(hwnd, IDC_EXIT), TRUE);
     // A passive run ends by itself with its copy.
-    if (CurrentRun().options.mode == RunMode::Passive) ::PostMessageW(hwnd, WM_COMMAND, IDC_EXIT, 0);
+    if (CurrentRun().options.mode == RunMode::Passive)
+        ::PostMessageW(hwnd, WM_COMMAND, IDC_EXIT, 0);
 }
 
 void CNorvaneDlg::OnClose() noexcept {

@@ -16,9 +16,9 @@ InUseAnswer DialogRunEvents::AskFilesInUse(const WString& text) {
     if (CurrentRun().options.Unattended()) return InUseAnswer::Continue;
     switch (::MessageBoxW(dialog_, AsWide(text), L"Files in use",
                           MB_CANCELTRYCONTINUE | MB_ICONWARNING)) {
-    case IDTRYAGAIN: return InUseAnswer::TryAgain;
-    case IDCONTINUE: return InUseAnswer::Continue;
-    default: return InUseAnswer::Cancel;
+        case IDTRYAGAIN: return InUseAnswer::TryAgain;
+        case IDCONTINUE: return InUseAnswer::Continue;
+        default: return InUseAnswer::Cancel;
     }
 }
 

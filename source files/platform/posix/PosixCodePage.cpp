@@ -11,10 +11,10 @@
 namespace {
 // 0x80..0x9F of Windows-1252; the five unassigned bytes map to the same C1 code point, as
 // MultiByteToWideChar does.
-constexpr WChar kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr WChar kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 WChar Cp1252ToWide(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : static_cast<WChar>(byte);
@@ -71,7 +71,8 @@ int PosixServices::AnsiToWide(const char* bytes, int byteCount, WChar* out, int 
     if (bytes == nullptr || byteCount <= 0) return 0;
     WString wide;
     if (codePage_ == 1252) {
-        for (int i = 0; i < byteCount; ++i) wide += Cp1252ToWide(static_cast<unsigned char>(bytes[i]));
+        for (int i = 0; i < byteCount; ++i)
+            wide += Cp1252ToWide(static_cast<unsigned char>(bytes[i]));
     } else {
         std::string utf16 = Iconv("UTF-16LE", CodePageName(codePage_).c_str(), bytes,
                                   static_cast<size_t>(byteCount));

@@ -79,7 +79,8 @@ public:
         }
         if (lastWriteTime != 0) {
             const timespec times[2] = {{0, UTIME_OMIT}, TimeOf(lastWriteTime)};
-            if ((byName ? ::utimensat(AT_FDCWD, path_.c_str(), times, 0) : ::futimens(fd_, times)) != 0) {
+            if ((byName ? ::utimensat(AT_FDCWD, path_.c_str(), times, 0)
+                        : ::futimens(fd_, times)) != 0) {
                 return Errno();
             }
         }
@@ -231,7 +232,8 @@ WString PosixServices::FoldCase(const WString& text) {
 OpenedFile PosixServices::OpenForAppend(const WString& path) {
     const std::string host = HostPath(path);
     // A new file, else the one there; never through a link at the name.
-    int descriptor = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+    int descriptor =
+        ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
     if (descriptor < 0 && errno == EEXIST) {
         descriptor = ::open(host.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW);
     }

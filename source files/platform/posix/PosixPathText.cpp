@@ -25,8 +25,10 @@ bool IsSeparator(WChar unit) {
 // Resolves "." and ".." segments as PathCanonicalizeW does.
 WString Canonical(const WString& path) {
     size_t rootLength = 0;
-    if (path.size() >= 2 && path[1] == u':') rootLength = path.size() >= 3 && path[2] == u'\\' ? 3 : 2;
-    else if (!path.empty() && path[0] == u'\\') rootLength = 1;
+    if (path.size() >= 2 && path[1] == u':')
+        rootLength = path.size() >= 3 && path[2] == u'\\' ? 3 : 2;
+    else if (!path.empty() && path[0] == u'\\')
+        rootLength = 1;
     std::vector<WString> segments;
     WString segment;
     bool trailing = !path.empty() && path.back() == u'\\';
@@ -106,8 +108,10 @@ void PosixServices::RemoveExtension(WChar* buffer) {
     size_t length = Length(buffer);
     size_t dot = WString::npos;
     for (size_t i = 0; i < length; ++i) {
-        if (buffer[i] == u'.') dot = i;
-        else if (IsSeparator(buffer[i]) || buffer[i] == u' ') dot = WString::npos;
+        if (buffer[i] == u'.')
+            dot = i;
+        else if (IsSeparator(buffer[i]) || buffer[i] == u' ')
+            dot = WString::npos;
     }
     if (dot != WString::npos) buffer[dot] = 0;
 }

@@ -21,12 +21,12 @@ bool Fail() {
 
 uint32_t WindowsErrorOf(int error) {
     switch (error) {
-    case ENOENT: return kErrorFileNotFound;
-    case ENOTDIR: return kErrorPathNotFound;
-    case EEXIST: return kErrorAlreadyExists;
-    case ENAMETOOLONG: return kErrorFilenameExcedRange;
-    case ENOSPC: return kErrorDiskFull;
-    default: return kErrorAccessDenied;
+        case ENOENT: return kErrorFileNotFound;
+        case ENOTDIR: return kErrorPathNotFound;
+        case EEXIST: return kErrorAlreadyExists;
+        case ENAMETOOLONG: return kErrorFilenameExcedRange;
+        case ENOSPC: return kErrorDiskFull;
+        default: return kErrorAccessDenied;
     }
 }
 
@@ -152,16 +152,18 @@ void PosixServices::DebugOutput(const WString& text) {
 
 std::optional<WString> PosixServices::SystemErrorText(uint32_t code) {
     switch (code) {
-    case kErrorFileNotFound: return WString(u"The system cannot find the file specified.\r\n");
-    case kErrorPathNotFound: return WString(u"The system cannot find the path specified.\r\n");
-    case kErrorAccessDenied: return WString(u"Access is denied.\r\n");
-    case kErrorSharingViolation:
-        return WString(u"The process cannot access the file because it is being used by "
-                       u"another process.\r\n");
-    case kErrorAlreadyExists:
-        return WString(u"Cannot create a file when that file already exists.\r\n");
-    case kErrorFilenameExcedRange: return WString(u"The filename or extension is too long.\r\n");
-    default: return std::nullopt;
+        case kErrorFileNotFound: return WString(u"The system cannot find the file specified.\r\n");
+        case kErrorPathNotFound: return WString(u"The system cannot find the path specified.\r\n");
+        case kErrorAccessDenied: return WString(u"Access is denied.\r\n");
+        case kErrorSharingViolation:
+            return WString(
+                u"The process cannot access the file because it is being used by "
+                u"another process.\r\n");
+        case kErrorAlreadyExists:
+            return WString(u"Cannot create a file when that file already exists.\r\n");
+        case kErrorFilenameExcedRange:
+            return WString(u"The filename or extension is too long.\r\n");
+        default: return std::nullopt;
     }
 }
 
@@ -183,7 +185,8 @@ SystemServices& NativeSystem() {
 
 RunIdentity PosixServices::Identity() {
     RunIdentity identity;
-    if (const passwd* user = ::getpwuid(::geteuid())) identity.account = WideFromUtf8(user->pw_name);
+    if (const passwd* user = ::getpwuid(::geteuid()))
+        identity.account = WideFromUtf8(user->pw_name);
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) == 0) identity.computer = WideFromUtf8(host);
     identity.elevated = ::geteuid() == 0;

@@ -47,7 +47,7 @@ public:
     uint32_t CopyToNewFile(const WString& source, const WString& target,
                            CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
-                         const WString& backup) override;
+                                  const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
     uint32_t RemoveFile(const WString& path) override;
     uint32_t RemoveAtRestart(const WString& path) override;
@@ -99,7 +99,6 @@ uint32_t WindowsErrorOf(int error);
 // permission, else normal; and the mode that gives a file these attributes.
 uint32_t AttributesOf(const struct stat& info);
 mode_t ModeWithAttributes(mode_t mode, uint32_t attributes);
-
 
 // The process's native services, as their concrete type, for tests that fill the stand-ins.
 PosixServices& PosixSystem();

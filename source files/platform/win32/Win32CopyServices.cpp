@@ -59,14 +59,15 @@ public:
     std::optional<WString> FinalPath() override {
         std::wstring path(MAX_PATH, L'\0');
         for (int attempt = 0; attempt < 2; ++attempt) {
-            const DWORD length =
-                ::GetFinalPathNameByHandleW(file_.get(), path.data(), static_cast<DWORD>(path.size()),
-                                            FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+            const DWORD length = ::GetFinalPathNameByHandleW(
+                file_.get(), path.data(), static_cast<DWORD>(path.size()),
+                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
             if (length == 0) return std::nullopt;
             if (length < path.size()) {
                 path.resize(length);
                 // The "\\?\" form the system answers with, as the tool writes paths.
-                if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return FromWide((L"\\" + path.substr(7)).c_str());
+                if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+                    return FromWide((L"\\" + path.substr(7)).c_str());
                 if (path.compare(0, 4, L"\\\\?\\") == 0) return FromWide(path.c_str() + 4);
                 return FromWide(path.c_str());
             }
@@ -115,7 +116,8 @@ Answer<std::vector<FileFacts>> Win32Services::ListFolder(const WString& folder) 
     pattern += u'*';
     WIN32_FIND_DATAW found{};
     UniqueFind search(::FindFirstFileExW(AsWide(pattern), FindExInfoBasic, &found,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+                                         FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
     if (!search) return {::GetLastError(), {}};
     std::vector<FileFacts> items;
     do {
@@ -158,7 +160,8 @@ OpenedFile Win32Services::OpenFile(const WString& path, FileAccess access) {
         share = FILE_SHARE_READ | FILE_SHARE_WRITE;
         flags = FILE_FLAG_BACKUP_SEMANTICS;
     }
-    HANDLE handle = ::CreateFileW(AsWide(path), rights, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    HANDLE handle =
+        ::CreateFileW(AsWide(path), rights, share, nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
     return {ERROR_SUCCESS, std::make_unique<Win32File>(handle)};
 }

@@ -35,8 +35,8 @@ Answer<std::vector<FileHolder>> Win32Services::WhoHolds(const WString& path) {
     RestartSession session;
     if (!session.Started()) return {session.Status(), {}};
     LPCWSTR files[] = {AsWide(path)};
-    if (const DWORD status = ::RmRegisterResources(session.Handle(), 1, files, 0, nullptr, 0,
-                                                   nullptr)) {
+    if (const DWORD status =
+            ::RmRegisterResources(session.Handle(), 1, files, 0, nullptr, 0, nullptr)) {
         return {status, {}};
     }
     std::vector<RM_PROCESS_INFO> found;

@@ -161,10 +161,10 @@ void Win32Services::DebugOutput(const WString& text) {
 
 std::optional<WString> Win32Services::SystemErrorText(uint32_t code) {
     wchar_t* raw = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                     reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+    ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&raw),
+        0, nullptr);
     UniqueLocal owner(raw);
     if (raw == nullptr) {
         return std::nullopt;

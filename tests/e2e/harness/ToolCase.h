@@ -177,7 +177,8 @@ public:
             if (product.keys == PerMachine)
                 SetValue(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR", install, KEY_WOW64_32KEY);
             if (product.keys == PerMachineExpandable) {
-                SetEnvironmentVariableW(L"NORVANE_E2E_CASE", folder.substr(0, folder.size() - 1).c_str());
+                SetEnvironmentVariableW(L"NORVANE_E2E_CASE",
+                                        folder.substr(0, folder.size() - 1).c_str());
                 SetValue(HKEY_LOCAL_MACHINE, key, L"INSTALLDIR",
                          L"%NORVANE_E2E_CASE%\\" + install.substr(folder.size()), KEY_WOW64_32KEY,
                          REG_EXPAND_SZ);
@@ -243,7 +244,8 @@ public:
         bool shown = false;
         for (const ULONGLONG deadline = GetTickCount64() + kWaitMs;
              !HasExited() && GetTickCount64() < deadline; Sleep(5)) {
-            for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            for (HWND window = GetTopWindow(nullptr); window;
+                 window = GetWindow(window, GW_HWNDNEXT)) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
                 shown = shown || (owner == processId_ && IsWindowVisible(window));

@@ -36,7 +36,8 @@ void ExpectCopied(ScenarioRun& run, const ToolCase& tool, const std::vector<Entr
     for (const std::wstring& destination : listed) {
         std::error_code none;  // a folder that was never made holds nothing
         for (const auto& file : std::filesystem::directory_iterator(FolderOf(destination), none)) {
-            const std::wstring name = file.path().filename().wstring(), path = file.path().wstring();
+            const std::wstring name = file.path().filename().wstring(),
+                               path = file.path().wstring();
             const bool side = name.find(L"~norvane") != std::wstring::npos &&
                               (name.size() > 4 && (name.substr(name.size() - 4) == L".new" ||
                                                    name.substr(name.size() - 4) == L".old"));
@@ -155,11 +156,11 @@ E2E_SCENARIO(copy_stops_at_failure) {
             ExpectFile(run, kept, "a file already there", keptAttributes);
             ExpectNotCopied(run, tool, {tool.entries[0]});
             // The folder that could not be made, with the system's code, for whoever traces it.
-            const std::wstring folderReport =
-                ErrorReport(401, L"source files\\norvane\\norvane",
-                            L"Failed to make directory. " + tool.folder + L"install\\B\\Data\\ (error " +
-                                std::to_wstring(ERROR_ALREADY_EXISTS) + L")\n" +
-                                SystemText(ERROR_ALREADY_EXISTS));
+            const std::wstring folderReport = ErrorReport(
+                401, L"source files\\norvane\\norvane",
+                L"Failed to make directory. " + tool.folder + L"install\\B\\Data\\ (error " +
+                    std::to_wstring(ERROR_ALREADY_EXISTS) + L")\n" +
+                    SystemText(ERROR_ALREADY_EXISTS));
             tool.Exit(dialog, {tool.root + L"Report.txt"},
                       row.error ? CopyFailedReport(row.error) : folderReport);
         });
@@ -174,7 +175,8 @@ E2E_SCENARIO(copy_file_in_use) {
         const wchar_t* name;
         int answer;
     };
-    const Row rows[] = {{L"Cancel", IDCANCEL}, {L"Try Again once the program is closed", IDTRYAGAIN}};
+    const Row rows[] = {{L"Cancel", IDCANCEL},
+                        {L"Try Again once the program is closed", IDTRYAGAIN}};
     for (const Row& row : rows) {
         Case(run, row.name, [&](ToolCase& tool) {
             tool.WritePackage({{L"A", PerUser, {{L"first.bin", 1000}, {L"changed.bin", 300}}},
@@ -221,7 +223,11 @@ E2E_SCENARIO(copy_refuses_links) {
     Case(run, L"a folder on the way is a link", [&](ToolCase& tool) {
         const std::wstring links = L"C:\\norvane-e2e-links\\";
         if (!Exists(links + L"install\\Data")) run.Abort("fixture", "the link is missing");
-        tool.WritePackage({{L"L", PerUser, {{L"Data\\x.dat", 100}, {L"y.dat", 10}}, L"0", L"m",
+        tool.WritePackage({{L"L",
+                            PerUser,
+                            {{L"Data\\x.dat", 100}, {L"y.dat", 10}},
+                            L"0",
+                            L"m",
                             links + L"install\\"}});
         HWND dialog = tool.StartToMainDialog();
         Click(dialog, IDC_START);
@@ -253,8 +259,9 @@ E2E_SCENARIO(copy_slash_in_a_file_line) {
         tool.AwaitRunEnd(dialog);
         run.Equal("status", kComplete, ControlText(dialog, IDC_STATUS));
         ExpectCopied(run, tool, tool.entries);
-        run.True("the folder", (GetFileAttributesW((tool.folder + L"install\\A\\Data").c_str()) &
-                                FILE_ATTRIBUTE_DIRECTORY) != 0,
+        run.True("the folder",
+                 (GetFileAttributesW((tool.folder + L"install\\A\\Data").c_str()) &
+                  FILE_ATTRIBUTE_DIRECTORY) != 0,
                  "Data is no folder");
         tool.Exit(dialog, {tool.root + L"Report.txt"});
     });

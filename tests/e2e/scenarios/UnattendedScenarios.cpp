@@ -39,8 +39,8 @@ E2E_SCENARIO(unattended_runs) {
     struct Row {
         const wchar_t* name;
         std::wstring switches;
-        Keys keys;      // of the one product
-        bool listed;    // whether the package has its Update.up
+        Keys keys;    // of the one product
+        bool listed;  // whether the package has its Update.up
         Marker marker;
         DWORD exitCode;
         std::vector<std::wstring> logLines;  // {install} stands for the product's folder
@@ -134,8 +134,11 @@ E2E_SCENARIO(unattended_runs) {
     for (const Row& row : rows) {
         if (row.marker == GlobalMarkerMadeFirst && SystemHasPrivateNamespaces()) continue;
         Case(run, row.name, [&](ToolCase& tool) {
-            const Product product{
-                L"A", row.keys, {{L"one.dat", 1000}, {L"two.dat", 200}}, row.action, L"Not installed"};
+            const Product product{L"A",
+                                  row.keys,
+                                  {{L"one.dat", 1000}, {L"two.dat", 200}},
+                                  row.action,
+                                  L"Not installed"};
             tool.WritePackage({product});
             if (!row.listed) DeleteFileW((tool.root + L"Update.up").c_str());
             if (row.utf16) {
@@ -211,11 +214,13 @@ E2E_SCENARIO(unattended_file_in_use) {
         tool.ExpectEnd({}, L"", 3010);
         const std::wstring lines = LogLines(log);
         ExpectLogHas(run, lines, L"in use, replaced at the next restart: " + held);
-        ExpectLogHas(run, lines, L"box not shown (unattended run) \"Norvane\": The update is in place");
+        ExpectLogHas(run, lines,
+                     L"box not shown (unattended run) \"Norvane\": The update is in place");
         ExpectLogHas(run, lines, L"(1 new, 0 replaced, 0 unchanged, 1 at the next restart)");
-        run.True("the first product updated",
-                 ReadBytes(tool.Destination(tool.entries[0])) == ToolCase::Contents(tool.entries[0]),
-                 "it was not");
+        run.True(
+            "the first product updated",
+            ReadBytes(tool.Destination(tool.entries[0])) == ToolCase::Contents(tool.entries[0]),
+            "it was not");
         run.True("the held file as it was", ReadBytes(held) == "the old library", "it changed");
         holder.reset();
         // The system's renames at the next restart.

@@ -13,7 +13,9 @@
 
 namespace fs = std::filesystem;
 
-WString Wide(const std::string& text) { return WString(text.begin(), text.end()); }
+WString Wide(const std::string& text) {
+    return WString(text.begin(), text.end());
+}
 
 std::string Narrow(const WString& text) {
     std::string out;
