@@ -23,9 +23,10 @@ const WChar kHelp[] =
     u"\n"
     u"Reads PACKAGE_FOLDER/Update.up as Norvane does and prints one finding a line:\n"
     u"  PATH:LINE: error: TEXT     Norvane would stop, copy nothing, or fail to copy\n"
-    u"  PATH:LINE: warning: TEXT   Norvane would silently do something else than meant\n"
+    u"  PATH:LINE: warning: TEXT   Norvane would silently do something else than meant, or\n"
+    u"                             Norvane.exe is not beside the list\n"
     u"  PATH:LINE: note: TEXT      for information: what Norvane makes of a section (dry run),\n"
-    u"                             a name found only in other letter case, no Norvane.exe\n"
+    u"                             a name found only in other letter case\n"
     u"\n"
     u"  --dry-run               also find each section's INSTALLDIR, apply the conditions and\n"
     u"                          actions, and print the copies Norvane would make; writes nothing\n"
@@ -113,9 +114,13 @@ public:
                      (copy.unchanged ? u" (unchanged)" : u"") + u"\n");
         }
         const size_t count = run.plan.size();
+        const WString writes = run.stopsAt != 0
+                                   ? u"nothing is written: the tool stops at line " +
+                                         DecimalText(run.stopsAt) + u" before it changes anything"
+                                   : DecimalText(static_cast<int64_t>(written)) + u" to write";
         WriteOut(DecimalText(static_cast<int64_t>(count)) +
                  (count == 1 ? u" file, " : u" files, ") + FormatByteCount(run.totalBytes) +
-                 u" bytes; " + DecimalText(static_cast<int64_t>(written)) + u" to write\n");
+                 u" bytes; " + writes + u"\n");
     }
 
     int Status() const { return status_; }
@@ -170,9 +175,7 @@ int Check(const CheckOptions& options) {
     }
     const DryRunResult run = DryRun(*bytes, services, lint.outline,
                                     [](const WString& path) { return System().HostForm(path); });
-    Findings findings = lint.findings;
-    findings.insert(findings.end(), run.findings.begin(), run.findings.end());
-    report.Print(InLineOrder(std::move(findings)));
+    report.Print(Merged(lint.findings, run.findings));
     report.PrintPlan(run);
     return report.Status();
 }

@@ -28,13 +28,15 @@ constexpr size_t kPathLengthLimit = kPathUnits;
 
 Finding MessageFinding(const CheckServices::ShownMessage& box) {
     if (box.owner == nullptr) {
-        return {box.line, Severity::Note, u"the system's message: " + WithoutLineEnd(box.text)};
+        return {box.line, Severity::Note, u"the system's message: " + WithoutLineEnd(box.text),
+                true};
     }
     if (!box.caption) {
         return {box.line, Severity::Error, u"the tool stops with the message " + Quoted(box.text)};
     }
     return {box.line, Severity::Error,
-            u"the tool stops with the message box " + Quoted(*box.caption) + u": " + box.text};
+            u"the tool stops with the message box " + Quoted(*box.caption) + u": " + box.text,
+            true};
 }
 
 // What became of each section, told from the registry lookups the tool made while reading it.
@@ -203,6 +205,8 @@ void PlanCopies(const AppState& state, const CheckServices& services,
         // Compared as the tool compares it: a file already in place is left as it is.
         const bool unchanged = exists && MatchFiles(source, destination, buffer) == FileMatch::Same;
         result.plan.push_back({line, source, destination, exists && !unchanged, unchanged});
+        // Each of these stops the copy before it writes anything, at the first such line.
+        const size_t found = result.findings.size();
         if (const std::optional<NameFault> fault = WindowsNameFault(entry.fileName)) {
             result.findings.push_back(
                 {line, Severity::Error, RefusedFileNameText(entry.fileName, *fault)});
@@ -222,6 +226,7 @@ void PlanCopies(const AppState& state, const CheckServices& services,
                                        u"the destination is a folder: its copy would fail: " +
                                            Quoted(showPath(destination))});
         }
+        if (result.stopsAt == 0 && result.findings.size() > found) result.stopsAt = line;
     }
     result.totalBytes = state.totalBytes;
 }
@@ -261,6 +266,18 @@ DryRunResult DryRun(const std::string& bytes, CheckServices& services, const Lis
     for (Finding& finding : result.findings) finding.text = WithInvisibleShown(finding.text);
     result.findings = InLineOrder(std::move(result.findings));
     return result;
+}
+
+Findings Merged(const Findings& check, const Findings& run) {
+    Findings findings = check;
+    for (const Finding& finding : run) {
+        const bool named =
+            finding.retold && std::any_of(check.begin(), check.end(), [&](const Finding& earlier) {
+                return earlier.line == finding.line && earlier.severity == Severity::Error;
+            });
+        if (!named) findings.push_back(finding);
+    }
+    return InLineOrder(std::move(findings));
 }
 
 Findings InLineOrder(Findings findings) {

@@ -24,6 +24,7 @@ struct DryRunResult {
     std::vector<PlannedCopy> plan;
     uint64_t totalBytes = 0;
     bool prepared = false;  // false: the tool stops before its main dialog offers Start
+    uint32_t stopsAt = 0;   // the file line where the copy stops before it writes anything
 };
 
 // `services` must be in place as System(); `outline` is the list's sections as the lint read
@@ -31,5 +32,9 @@ struct DryRunResult {
 DryRunResult DryRun(const std::string& bytes, CheckServices& services, const ListOutline& outline,
                     const std::function<WString(const WString&)>& showPath);
 
-// The findings of the check and of the dry run as one list: in line order, each once.
+// The findings of the check and of the dry run as one list: in line order, each once; what the
+// tool would show of a cause that the check named on that line already is left out.
+Findings Merged(const Findings& check, const Findings& run);
+
+// Findings in line order, each once.
 Findings InLineOrder(Findings findings);

@@ -15,6 +15,9 @@ struct Finding {
     uint32_t line;  // 1-based line of the file, blank and comment lines counted
     Severity severity;
     WString text;
+    // What the tool shows of a cause (its box, the system's message), which the check may have
+    // named on the same line already.
+    bool retold = false;
 };
 
 using Findings = std::vector<Finding>;

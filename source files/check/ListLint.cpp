@@ -503,6 +503,15 @@ private:
                                      Quoted(kFileReadErrorCaption) + u"; rename the file");
             return false;
         }
+        const uint32_t attributes = System().GetAttributes(found);
+        if (attributes != kInvalidFileAttributes && (attributes & kFileAttributeReparsePoint)) {
+            Add(Severity::Error, u"the source file " + Quoted(path.substr(root_.size())) +
+                                     u" is a link whose target is not there: the tool stops "
+                                     u"with " +
+                                     Quoted(kFileReadErrorCaption) +
+                                     u"; put the file itself in the package");
+            return false;
+        }
         const WString why = WithoutLineEnd(
             System().SystemErrorText(probe.error).value_or(u"error " + DecimalText(probe.error)));
         Add(Severity::Error, u"cannot open the source file " + Quoted(path.substr(root_.size())) +

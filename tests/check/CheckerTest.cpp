@@ -326,6 +326,9 @@ struct DryRunCase {
     std::vector<Expected> findings;
     size_t installALength = 0;  // A's install folder padded to this many units, backslash included
     const char* keyB = "Software\\NorvaneDemo\\ProductB";  // --installdir's key for B
+    const char* fileB =
+        nullptr;           // B's file line instead of ProductB.dll; a folder when it ends in "\\"
+    uint32_t stopsAt = 0;  // the line where the copy would stop before writing anything
 };
 void PrintTo(const DryRunCase& c, std::ostream* out) {
     *out << c.name;
@@ -340,6 +343,15 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
                           std::filesystem::copy_options::recursive);
     std::string bytes = temp.ReadFile(u"pkg\\Update.up").value_or("");
     bytes.replace(bytes.find("ProductA.exe\r\n0\r\n") + 14, 1, c.actionA);
+    if (c.fileB != nullptr) {
+        const std::string name = c.fileB;
+        bytes = Replaced(bytes, "\r\nProductB.dll",
+                         "\r\n" + name.substr(0, name.find_last_not_of('\\') + 1));
+        if (name.back() == '\\')
+            temp.MakeFolder(u"pkg\\B\\" + Wide(name));
+        else
+            temp.WriteFile(u"pkg\\B\\" + Wide(name), "new");
+    }
     WString folderA = u"instA";
     if (c.installALength != 0) folderA += WString(c.installALength - temp.Path().size() - 6, u'd');
     temp.MakeFolder(folderA);
@@ -371,10 +383,9 @@ TEST_P(DemoDryRun, PlansWhatTheToolWouldCopy) {
     EXPECT_EQ(plan, c.plan);
     EXPECT_EQ(run.prepared, !c.plan.empty());
     EXPECT_EQ(run.totalBytes, sourceBytes);
+    EXPECT_EQ(run.stopsAt, c.stopsAt);
     // As norvane-check prints them: the check's and the dry run's, in line order, each once.
-    Findings printed = lint.findings;
-    printed.insert(printed.end(), run.findings.begin(), run.findings.end());
-    ExpectFindings(InLineOrder(printed), c.findings);
+    ExpectFindings(Merged(lint.findings, run.findings), c.findings);
 }
 
 const std::vector<std::string> kPlanA = {"pkg\\A\\ProductA.exe -> instA\\ProductA.exe (replaces)",
@@ -387,7 +398,7 @@ const DryRunCase kDryRuns[] = {
     // Both products installed; A's destination folder at the limit.
     {"DestinationOf260Fails", "0", "ProductA.exe", true, {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
      {N(4, "the section applies"), E(12, "the destination path is 261 characters long"),
-      N(14, "the section applies")}, 245},
+      N(14, "the section applies")}, 245, "Software\\NorvaneDemo\\ProductB", nullptr, 12},
     {"ApplyingAction2EndsTheReading", "2", "ProductA.exe", true, kPlanA,
      {N(4, "the section applies"),
       N(14, "not read, nor any section after it: the section at line 4 applies with action 2")}},
@@ -415,11 +426,31 @@ const DryRunCase kDryRuns[] = {
      {kPlanA[0], kPlanA[1], kPlanA[2], kPlanB},
      {N(4, "the section applies"), N(14, "the section applies")}, 0,
      "software\\norvanedemo\\productb\\"},
+    // A cause named once: the tool's box for a folder given as a file is the check's finding.
+    {"FolderAsAFileNamedOnce", "0", "ProductA.exe", true, {},
+     {N(4, "the section applies"), N(14, "the section applies"), E(20, "a folder")}, 0,
+     "Software\\NorvaneDemo\\ProductB", "Sub\\"},
 };
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, DemoDryRun, ::testing::ValuesIn(kDryRuns),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A listed source that is a link to nothing is named as such, not as a file that is missing.
+TEST(Lint, ADanglingLinkIsNamedAsALink) {
+    TempFolder package;
+    package.WriteFile(u"Readme.txt", "read me");
+    package.WriteFile(u"Norvane.exe", "MZ");
+    package.MakeFolder(u"A");
+    std::error_code error;
+    std::filesystem::create_symlink("nowhere.bin", package.Host(u"A\\one.bin"), error);
+    if (error ||
+        (NativeSystem().GetAttributes(package / u"A\\one.bin") & kFileAttributeReparsePoint) == 0)
+        GTEST_SKIP() << "no links here";
+    const ListText list = {Section(), {"one.bin"}};
+    ExpectFindings(LintList(kLaunch + "\r\n" + list.Bytes(), package.Path()).findings,
+                   {E(8, "is a link whose target is not there")});
+}
 
 // A folder link below INSTALLDIR, where this system can make one.
 TEST(DemoDryRun, ALinkBelowInstallDirStopsTheTool) {

@@ -61,6 +61,9 @@ std::string Iconv(const char* to, const char* from, const char* input, size_t in
         outPtr += fallbackBytes;
         outLeft -= fallbackBytes;
     }
+    // A converter may hold a character back until it knows the text ended (CP1258 waits for
+    // a combining accent that may follow).
+    ::iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     ::iconv_close(cd);
     out.resize(out.size() - outLeft);
     return out;
