@@ -20,4 +20,6 @@ WString FormatBoxReportWithSystemText(const WString& message, const WString* sys
 void ReportError(int line, const WString& source, const WString& message,
                  uint32_t exitCode = kExitFailure);
 void ReportSystemErrorCode(int line, const WString& source, const WString& message, uint32_t code);
+// A box with the system's text for `code` (the caller passes the code it got; the box is empty
+// where the system has no text for it). The reports' established name is kept.
 void ShowLastErrorText(uint32_t code);

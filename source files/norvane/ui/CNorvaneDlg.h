@@ -23,6 +23,8 @@ public:
     bool WorkerRunning() const noexcept;
 
     UniqueThread threadHandle;
+    // One record under the dialog's two established names: appState where the preparation
+    // reads the list and shows the files, jobState where the copy job runs.
     AppState* appState;
     AppState* jobState;
 
