@@ -516,8 +516,25 @@ private:
             System().SystemErrorText(probe.error).value_or(u"error " + DecimalText(probe.error)));
         Add(Severity::Error, u"cannot open the source file " + Quoted(path.substr(root_.size())) +
                                  u": " + why + u" The tool stops with " +
-                                 Quoted(kFileReadErrorCaption) + u".");
+                                 Quoted(kFileReadErrorCaption) + u"." +
+                                 (probe.error == kErrorFileNotFound ? ClosestThere(opened) : u""));
         return false;
+    }
+
+    // The names in a missing source's folder closest to it: a slip of the pen, or a name that
+    // only looks the same (a decomposed accent, a no-break space), shown escaped.
+    WString ClosestThere(const WString& missing) const {
+        const size_t leaf = missing.find_last_of(u"\\/") + 1;
+        std::vector<WString> names;
+        for (const FileFacts& facts : System().ListFolder(missing.substr(0, leaf)).value) {
+            if ((facts.attributes & kFileAttributeDirectory) == 0) names.push_back(facts.name);
+        }
+        WString text;
+        for (const WString& name : ClosestNames(missing.substr(leaf), names)) {
+            text += (text.empty() ? u" The closest there: " : u", ") +
+                    Quoted(missing.substr(root_.size(), leaf - root_.size()) + name);
+        }
+        return text;
     }
 
     ListOutline& outline_() { return result_.outline; }

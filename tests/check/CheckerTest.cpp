@@ -208,6 +208,8 @@ const LintCase kTraps[] = {
      {E(9, "\"<U+001A>\" cannot be written on Windows: \"U+001A\" is a character")}},
     {"NoBreakSpaceInAName", {Section(), {"one\xA0.bin"}},
      {E(8, "cannot open the source file \"A\\one<U+00A0>.bin\"")}},
+    {"MissingSourceNamesTheClosest", {Section(), {"Data\\tow.bin"}},
+     {E(8, "The closest there: \"A\\Data\\two.bin\"")}},
     {"MoreThan2048FilesInOneSection", {Section(), Lines(2049, "one.bin")},
      {W(9, "listed twice"), E(7 + 2049, "more than 2048 files in one section")}},
     {"NoContentLine", {{"// only a comment"}}, {E(1, "Cannot find 'Update.up'.")}, ""},
