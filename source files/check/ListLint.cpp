@@ -529,10 +529,12 @@ private:
         for (const FileFacts& facts : System().ListFolder(missing.substr(0, leaf)).value) {
             if ((facts.attributes & kFileAttributeDirectory) == 0) names.push_back(facts.name);
         }
+        // Shown below the package folder, as the finding names the missing file.
+        const size_t shownFrom = missing.compare(0, root_.size(), root_) == 0 ? root_.size() : 0;
+        const WString folder = missing.substr(shownFrom, leaf - std::min(leaf, shownFrom));
         WString text;
         for (const WString& name : ClosestNames(missing.substr(leaf), names)) {
-            text += (text.empty() ? u" The closest there: " : u", ") +
-                    Quoted(missing.substr(root_.size(), leaf - root_.size()) + name);
+            text += (text.empty() ? u" The closest there: " : u", ") + Quoted(folder + name);
         }
         return text;
     }
