@@ -22,6 +22,10 @@ bool IsBriefHold(uint32_t code) {
     }
 }
 
+bool IsHoldCode(uint32_t code) {
+    return code == kErrorSharingViolation || code == kErrorLockViolation;
+}
+
 BriefHoldWait::BriefHoldWait() : start_(System().Milliseconds()), nextPauseMs_(kFirstPauseMs) {}
 
 bool BriefHoldWait::Again(uint32_t code) {

@@ -10,6 +10,10 @@
 // stopped halfway (the replacement step puts its files back as they were before it answers).
 bool IsBriefHold(uint32_t code);
 
+// Held by a program in a way that keeps the file from being replaced now: a sharing or a lock
+// violation (what lasts beyond the wait is a program that holds it for good).
+bool IsHoldCode(uint32_t code);
+
 class BriefHoldWait {
 public:
     BriefHoldWait();

@@ -19,15 +19,6 @@ namespace {
 constexpr uint32_t kProtectingAttributes =
     kFileAttributeReadOnly | kFileAttributeHidden | kFileAttributeSystem;
 
-bool IsTaken(uint32_t error) {
-    return error == kErrorFileExists || error == kErrorAlreadyExists;
-}
-
-// Held by a program in a way that keeps it from being replaced now.
-bool IsHoldCode(uint32_t code) {
-    return code == kErrorSharingViolation || code == kErrorLockViolation;
-}
-
 // The folder a destination goes into, with its separator: "/" separates as "\" does.
 size_t NameStart(const WString& path) {
     const size_t separator = path.find_last_of(u"\\/");
@@ -134,12 +125,11 @@ bool CopyRun::Survey() {
             return Fail(Stop::Copy, kErrorFilenameExcedRange, i + 1);
         }
         const WString folderPath = file.destination.substr(0, NameStart(file.destination));
+        const size_t foldersKnown = folders_.size();
         file.folder = &FolderFor(folderPath);
-        // Nothing is written through a link below INSTALLDIR: not the folders on the way, not
-        // the destination.
-        bool& checked = folderChecked_[destinations_.Key(folderPath)];
-        if (!checked) {
-            checked = true;
+        // Nothing is written through a link below INSTALLDIR: not the folders on the way (looked
+        // at when the run first comes to the folder), not the destination.
+        if (folders_.size() != foldersKnown) {
             if (auto link = LinkOnTheWay(file.entry->destFolder, folderPath)) {
                 return Fail(Stop::Link, kErrorAccessDenied, i + 1, *link);
             }
@@ -306,12 +296,10 @@ bool CopyRun::Stage() {
         const CopyEntry& entry = *file.entry;
         state_.fileBytesSeen = 0;
         state_.display.ShowEntry(entry.destFolder, DisplayName(entry.fileName));
-        const WString key = destinations_.Key(file.folder->Path());
-        if (!folderMade_[key]) {
+        if (treesMade_.insert(file.folder).second) {
             const FolderTreeResult tree = MakeFolderTreeNoting(file.folder->Path());
             madeFolders_.insert(madeFolders_.end(), tree.made.begin(), tree.made.end());
             if (tree.error != 0) return Fail(Stop::Folder, tree.error, i + 1, tree.folder);
-            folderMade_[key] = true;
             file.folder->Pin();
         }
         const WString source = entry.sourceFolder + entry.fileName;

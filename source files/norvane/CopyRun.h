@@ -19,6 +19,7 @@
 // copies are. A run killed at any moment leaves only side files that the next run clears or
 // puts back (DestinationFolder.h), after which that run completes the update.
 #include <map>
+#include <set>
 #include <vector>
 
 #include "app/AppState.h"
@@ -61,8 +62,7 @@ private:
     RunDestinations destinations_;
     std::map<WString, DestinationFolder> folders_;     // by the folder's key
     std::map<WString, std::vector<WString>> namesIn_;  // the run's names, by folder key
-    std::map<WString, bool> folderMade_;               // folders whose tree was made
-    std::map<WString, bool> folderChecked_;            // folders looked at for links
+    std::set<const DestinationFolder*> treesMade_;     // folders whose tree was made
     std::vector<WString> madeFolders_;                 // by this run, top down
     std::vector<NotPutBack> notPutBack_;
     std::vector<uint8_t> buffer_;

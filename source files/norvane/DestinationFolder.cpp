@@ -9,11 +9,6 @@ constexpr int kMostSideNameAttempts = 100;
 void Log(const WString& line) {
     if (CurrentRun().log.IsOpen()) CurrentRun().log.Write(line);
 }
-
-// Held by a program in a way that keeps it from being replaced now.
-bool IsHoldCode(uint32_t code) {
-    return code == kErrorSharingViolation || code == kErrorLockViolation;
-}
 }  // namespace
 
 WString RunDestinations::Key(const WString& path) const {

@@ -24,6 +24,11 @@
 #include "norvane/SideFiles.h"
 #include "platform/SystemServices.h"
 
+// A create or a rename that found the name taken.
+inline bool IsTaken(uint32_t error) {
+    return error == kErrorFileExists || error == kErrorAlreadyExists;
+}
+
 // The run's destination paths, full and in one letter case, so no side file takes one's name.
 class RunDestinations {
 public:

@@ -3,10 +3,6 @@
 #include "norvane/BriefHold.h"
 
 namespace {
-bool IsTaken(uint32_t error) {
-    return error == kErrorFileExists || error == kErrorAlreadyExists;
-}
-
 uint32_t CopyInto(const WString& source, const WString& target, const DestinationFolder& folder,
                   CopyProgressFunction progress, void* progressData) {
     BriefHoldWait wait;
