@@ -25,6 +25,7 @@
 #include "norvane/QuietRunEvents.h"
 #include "norvane/VerifyRun.h"
 #include "norvane/RunLogLines.h"
+#include "norvane/RunReports.h"
 #include "paths/ComposePath.h"
 #include "paths/RootFolder.h"
 #include "platform/win32/OpenAsUser.h"
@@ -40,7 +41,6 @@ const WString kSource = kStartupSource;
 // A box shown before the run (the switches, a refused command line) closes by itself after
 // this long, so that a mistyped switch never leaves a run that nobody watches waiting.
 constexpr UINT kUnwatchedBoxMs = 60000;
-constexpr WChar kCaption[] = u"Norvane";
 
 std::vector<WString> CommandLineArguments() {
     int count = 0;
@@ -58,7 +58,7 @@ void CALLBACK EndUnwatchedBox(HWND, UINT, UINT_PTR, DWORD) {
 
 void ShowUnwatchedBox(const WString& text, UINT flags) {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, kUnwatchedBoxMs, EndUnwatchedBox);
-    ::MessageBoxW(nullptr, AsWide(text), AsWide(kCaption), flags | MB_SETFOREGROUND);
+    ::MessageBoxW(nullptr, AsWide(text), AsWide(kToolCaption), flags | MB_SETFOREGROUND);
     ::KillTimer(nullptr, timer);
     MSG quit;
     ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);

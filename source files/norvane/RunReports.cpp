@@ -6,6 +6,7 @@
 #include "platform/SystemServices.h"
 
 const WChar kLeftAsItWasText[] = u"The installation was left as it was.";
+const WChar kToolCaption[] = u"Norvane";
 
 namespace {
 const WString kSource = kCopySource;
@@ -114,7 +115,7 @@ RunMessage AtRestartMessage(const std::vector<const RunFile*>& files) {
         u"Windows restarts:\r\n";
     for (const RunFile* file : files) box.text += u"\r\n" + file->destination;
     box.text += u"\r\n\r\nRestart Windows to finish the update.";
-    box.caption = u"Norvane";
+    box.caption = kToolCaption;
     box.flags = kMbIconInformation;
     box.ownedByDialog = true;
     box.exitCode = kExitRestartNeeded;

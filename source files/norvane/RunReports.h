@@ -15,6 +15,7 @@ struct NotPutBack {
 };
 
 extern const WChar kLeftAsItWasText[];  // "The installation was left as it was."
+extern const WChar kToolCaption[];      // "Norvane": the caption of the tool's own boxes
 
 // What the undo did, for the failure's box: the installation as it was, or the files not put back.
 WString UndoText(const std::vector<NotPutBack>& notPutBack);
