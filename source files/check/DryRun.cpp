@@ -129,12 +129,8 @@ private:
             if (!IsFileMissing(destination, name)) continue;
             const size_t slash = name.find_last_of(u"\\/");
             const size_t leaf = slash == WString::npos ? 0 : slash + 1;
-            std::vector<WString> names;
-            for (const FileFacts& facts :
-                 System().ListFolder(destination + name.substr(0, leaf)).value) {
-                names.push_back(facts.name);
-            }
-            const std::vector<WString> closest = ClosestNames(name.substr(leaf), names);
+            const std::vector<WString> closest =
+                ClosestNamesIn(destination + name.substr(0, leaf), name.substr(leaf));
             text += u"; " + Quoted(name) + u" is not there";
             for (size_t i = 0; i < closest.size(); ++i) {
                 text += (i == 0 ? u", the closest there: " : u", ") +

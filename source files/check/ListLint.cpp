@@ -525,15 +525,13 @@ private:
     // only looks the same (a decomposed accent, a no-break space), shown escaped.
     WString ClosestThere(const WString& missing) const {
         const size_t leaf = missing.find_last_of(u"\\/") + 1;
-        std::vector<WString> names;
-        for (const FileFacts& facts : System().ListFolder(missing.substr(0, leaf)).value) {
-            if ((facts.attributes & kFileAttributeDirectory) == 0) names.push_back(facts.name);
-        }
         // Shown below the package folder, as the finding names the missing file.
         const size_t shownFrom = missing.compare(0, root_.size(), root_) == 0 ? root_.size() : 0;
         const WString folder = missing.substr(shownFrom, leaf - std::min(leaf, shownFrom));
         WString text;
-        for (const WString& name : ClosestNames(missing.substr(leaf), names)) {
+        // A source is a file: a folder is never the one meant.
+        for (const WString& name : ClosestNamesIn(missing.substr(0, leaf), missing.substr(leaf),
+                                                  kFileAttributeDirectory)) {
             text += (text.empty() ? u" The closest there: " : u", ") + Quoted(folder + name);
         }
         return text;

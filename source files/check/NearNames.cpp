@@ -5,6 +5,7 @@
 #include "base/CaseFold.h"
 #include "check/ValueText.h"
 #include "norvane/ListKeywords.h"
+#include "platform/SystemServices.h"
 
 namespace {
 constexpr size_t kNearMissDistance = 2;
@@ -41,6 +42,14 @@ std::vector<WString> ClosestNames(const WString& name, const std::vector<WString
     std::vector<WString> closest;
     for (size_t i = 0; i < near.size() && i < kClosestShown; ++i) closest.push_back(near[i].second);
     return closest;
+}
+
+std::vector<WString> ClosestNamesIn(const WString& folder, const WString& name, uint32_t skipped) {
+    std::vector<WString> names;
+    for (const FileFacts& facts : System().ListFolder(folder).value) {
+        if ((facts.attributes & skipped) == 0) names.push_back(facts.name);
+    }
+    return ClosestNames(name, names);
 }
 
 bool IsNearMissHeader(const WString& item) {
