@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/SystemServices.h"
+#include "platform/win32/PathAnswers.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 
@@ -23,24 +24,15 @@ HANDLE OpenAtName(const WString& path, DWORD disposition) {
 // The path of an open file or folder in the system's own form (device, no drive letter), which
 // names the same file one way only, however it was reached.
 std::optional<std::wstring> FinalPath(HANDLE handle) {
-    const DWORD needed = ::GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_NT);
-    if (needed == 0) return std::nullopt;
-    std::wstring path(needed, L'\0');
-    const DWORD length = ::GetFinalPathNameByHandleW(handle, path.data(), needed, VOLUME_NAME_NT);
-    if (length == 0 || length >= needed) return std::nullopt;
-    path.resize(length);
-    return path;
+    return FinalPathOf(handle, VOLUME_NAME_NT);
 }
 
 // Where the name itself lies: its folder's final path, and the name as the folder lists it (its
 // long form). A link in the folders above is no concern here; the folder is the deployer's.
 std::optional<std::wstring> NamedPath(const WString& path) {
-    const DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
-    if (needed == 0) return std::nullopt;
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(AsWide(path), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return std::nullopt;
-    full.resize(length);
+    const std::optional<std::wstring> fullPath = FullPathOf(AsWide(path));
+    if (!fullPath) return std::nullopt;
+    const std::wstring& full = *fullPath;
     const size_t slash = full.find_last_of(L'\\');
     if (slash == std::wstring::npos) return std::nullopt;
     UniqueFile folder(::CreateFileW(full.substr(0, slash + 1).c_str(), FILE_READ_ATTRIBUTES,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/OpenLogFile.h"
+#include "platform/win32/PathAnswers.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 #include "platform/win32/Win32Services.h"
@@ -57,23 +58,14 @@ public:
         return tag.FileAttributes;
     }
     std::optional<WString> FinalPath() override {
-        std::wstring path(MAX_PATH, L'\0');
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            const DWORD length = ::GetFinalPathNameByHandleW(
-                file_.get(), path.data(), static_cast<DWORD>(path.size()),
-                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-            if (length == 0) return std::nullopt;
-            if (length < path.size()) {
-                path.resize(length);
-                // The "\\?\" form the system answers with, as the tool writes paths.
-                if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-                    return FromWide((L"\\" + path.substr(7)).c_str());
-                if (path.compare(0, 4, L"\\\\?\\") == 0) return FromWide(path.c_str() + 4);
-                return FromWide(path.c_str());
-            }
-            path.assign(length, L'\0');
-        }
-        return std::nullopt;
+        const std::optional<std::wstring> path =
+            FinalPathOf(file_.get(), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (!path) return std::nullopt;
+        // The "\\?\" form the system answers with, as the tool writes paths.
+        if (path->compare(0, 8, L"\\\\?\\UNC\\") == 0)
+            return FromWide((L"\\" + path->substr(7)).c_str());
+        if (path->compare(0, 4, L"\\\\?\\") == 0) return FromWide(path->c_str() + 4);
+        return FromWide(path->c_str());
     }
     uint32_t Remove() override {
         FILE_DISPOSITION_INFO disposition{TRUE};

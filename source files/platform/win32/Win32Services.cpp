@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/PathAnswers.h"
 #include "platform/win32/UniqueResource.h"
 #include "platform/win32/WideEdge.h"
 
@@ -63,18 +64,9 @@ OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
 }
 
 std::optional<WString> Win32Services::FullPath(const WString& path) {
-    // Asked once for the room it needs: the full path may be longer than MAX_PATH.
-    DWORD needed = ::GetFullPathNameW(AsWide(path), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return std::nullopt;
-    }
-    std::wstring buffer(needed, L'\0');
-    DWORD length = ::GetFullPathNameW(AsWide(path), needed, buffer.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return std::nullopt;
-    }
-    buffer.resize(length);
-    return FromWide(buffer.c_str());
+    const std::optional<std::wstring> full = FullPathOf(AsWide(path));
+    if (!full) return std::nullopt;
+    return FromWide(full->c_str());
 }
 
 bool Win32Services::IsRelativePath(const WString& path) {
