@@ -93,12 +93,16 @@ bool ReadCommandLine(RunContext& run) {
                                      kExitLogFailed);
         }
     }
-    const RunIdentity identity = System().Identity();
-    run.log.SetProcessId(identity.processId);
-    const WString logPath = System().FullPath(run.options.logPath).value_or(run.options.logPath);
-    for (const WString& line : RunStartLines(NORVANE_VERSION_TEXT, NORVANE_COMMIT_TEXT,
-                                             ModuleText(), identity, logPath)) {
-        run.log.Write(line);
+    // Who runs, and where, only for a log: looking up the account may ask a domain controller.
+    if (run.log.IsOpen()) {
+        const RunIdentity identity = System().Identity();
+        run.log.SetProcessId(identity.processId);
+        const WString logPath =
+            System().FullPath(run.options.logPath).value_or(run.options.logPath);
+        for (const WString& line : RunStartLines(NORVANE_VERSION_TEXT, NORVANE_COMMIT_TEXT,
+                                                 ModuleText(), identity, logPath)) {
+            run.log.Write(line);
+        }
     }
     run.log.Write(u"command line: " + FromWide(::GetCommandLineW()));
     if (!run.options.refusal.empty()) {
