@@ -57,8 +57,9 @@ Answer<FileFacts> CheckServices::QueryFile(const WString& path) {
     return base_.QueryFile(AsWindowsOpens(path));
 }
 
-uint32_t CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction, void*) {
-    return kErrorAccessDenied;
+OpenedFile CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction,
+                                        void*) {
+    return {kErrorAccessDenied, nullptr};
 }
 
 uint32_t CheckServices::ReplaceKeepingBackup(const WString&, const WString&, const WString&) {

@@ -304,37 +304,36 @@ bool CopyRun::Stage() {
         }
         const WString source = entry.sourceFolder + entry.fileName;
         Log(u"stage " + source + u" -> " + file.destination);
-        // A copy swapped in takes the destination's attributes, which the swap clears, and needs
-        // the normal attribute only where the source's would block the swap; one that waits for
-        // the restart keeps its own. A new file's copy gets it as it takes its name.
-        const bool normalise =
-            file.inUse ||
-            (file.road == Road::Replace && (entry.sourceAttributes & kProtectingAttributes) != 0);
-        const StagedCopy copy =
-            StageCopy(source, *file.folder, file.name, normalise, CopyProgress, &state_);
+        StagedCopy copy = StageCopy(source, *file.folder, file.name, CopyProgress, &state_);
         if (copy.error != 0) return Fail(Stop::Copy, copy.error, i + 1);
         file.staged = copy.path;
+        // A new file's copy stays open till it takes its name through the same handle; a swap
+        // and the system's rename at the restart take the copy by its name, which must be free.
+        if (file.road == Road::New && !file.inUse && kept_ < keptAtMost_) {
+            file.stagedFile = std::move(copy.file);
+            ++kept_;
+        }
         // Where the system reported no progress (or not all of it), the file still counts whole.
         AccountFileCompleted(state_, entry.size);
     }
     return true;
 }
 
-// A new file's copy takes its name through one handle of it: it ends normal, as every copied
-// file does, then the rename fails where the name is taken, so it never replaces anything. The
+// A new file's copy takes its name through a handle of it, the one that wrote it where it is
+// still open: the rename fails where the name is taken, so it never replaces anything. The
 // folder is held since it was read (or made), so the name stays in it.
 uint32_t CopyRun::Place(RunFile& file) {
     BriefHoldWait wait;
     uint32_t error;
     do {
-        OpenedFile staged = System().OpenFile(file.staged, FileAccess::Change);
-        error = staged.error;
-        if (error == 0) {
-            // An attribute the system refuses to clear leaves a complete copy all the same.
-            static_cast<void>(staged.value->Stamp(kFileAttributeNormal, 0));
-            error = staged.value->Rename(file.destination);
+        if (!file.stagedFile) {
+            OpenedFile staged = System().OpenFile(file.staged, FileAccess::Change);
+            error = staged.error;
+            file.stagedFile = std::move(staged.value);
         }
+        if (file.stagedFile) error = file.stagedFile->Rename(file.destination);
     } while (wait.Again(error));
+    file.stagedFile.reset();
     return error;
 }
 
@@ -502,6 +501,8 @@ void CopyRun::UndoFile(RunFile& file) {
 // What the run did, taken back in reverse order: swaps, then the copies beside the
 // destinations, then the folders it made.
 void CopyRun::Undo() {
+    // The copies still open are taken back by their names.
+    for (RunFile& file : files_) file.stagedFile.reset();
     for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
         file->unchanged.reset();
         UndoFile(*file);

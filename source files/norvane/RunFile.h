@@ -34,8 +34,9 @@ struct RunFile {
     std::unique_ptr<SystemFile> unchanged;  // an unchanged destination, open until its stamp
     uint32_t stampAttributes = 0;           // what the stamp sets (0: leaves as it is)
     uint64_t stampTime = 0;
-    WString staged;      // the complete copy beside the destination
-    bool inUse = false;  // held after the wait: replaced when Windows restarts
+    WString staged;                          // the complete copy beside the destination
+    std::unique_ptr<SystemFile> stagedFile;  // that copy still open, where the run keeps it
+    bool inUse = false;                      // held after the wait: replaced when Windows restarts
     std::vector<FileHolder> holders;
     Committed committed = Committed::Nothing;
     WString backup;  // the old file aside, once swapped

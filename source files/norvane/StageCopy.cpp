@@ -3,37 +3,34 @@
 #include "norvane/BriefHold.h"
 
 namespace {
-uint32_t CopyInto(const WString& source, const WString& target, const DestinationFolder& folder,
-                  CopyProgressFunction progress, void* progressData) {
+OpenedFile CopyInto(const WString& source, const WString& target, const DestinationFolder& folder,
+                    CopyProgressFunction progress, void* progressData) {
     BriefHoldWait wait;
-    uint32_t error;
+    OpenedFile copy;
     do {
         progress(0, progressData);
-        error = System().CopyToNewFile(source, target, progress, progressData);
+        copy = System().CopyToNewFile(source, target, progress, progressData);
         // The target has a side file's name, which the copy itself created: a partial one goes,
         // so a second try can create it again. A name taken by another file is left alone.
-        if (error != 0 && !IsTaken(error)) folder.Remove(target);
-    } while (wait.Again(error));
-    return error;
+        if (copy.error != 0 && !IsTaken(copy.error)) folder.Remove(target);
+    } while (wait.Again(copy.error));
+    return copy;
 }
 }  // namespace
 
 StagedCopy StageCopy(const WString& source, DestinationFolder& folder, const WString& name,
-                     bool normalise, CopyProgressFunction progress, void* progressData) {
-    StagedCopy copy{kErrorFileExists, WString()};
+                     CopyProgressFunction progress, void* progressData) {
+    StagedCopy copy{kErrorFileExists, WString(), nullptr};
     for (int attempt = 1; IsTaken(copy.error); ++attempt) {
         const std::optional<WString> sideName = folder.FreeSideName(name, SideKind::New, attempt);
         if (!sideName) return copy;
         copy.path = SidePath(folder.Path(), *sideName);
-        copy.error = CopyInto(source, copy.path, folder, progress, progressData);
+        OpenedFile made = CopyInto(source, copy.path, folder, progress, progressData);
+        copy.error = made.error;
+        copy.file = std::move(made.value);
         // Taken or made, the name is no longer free for this run.
         folder.Remember(*sideName);
     }
-    if (copy.error != 0) {
-        copy.path.clear();
-        return copy;
-    }
-    // Where the attribute stays as the source had it, the file is still the complete copy.
-    if (normalise) static_cast<void>(System().SetAttributes(copy.path, kFileAttributeNormal));
+    if (copy.error != 0) copy.path.clear();
     return copy;
 }

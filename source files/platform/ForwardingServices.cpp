@@ -33,8 +33,8 @@ Answer<FileFacts> ForwardingServices::QueryFile(const WString& path) {
 OpenedFile ForwardingServices::OpenFile(const WString& path, FileAccess access) {
     return base_.OpenFile(path, access);
 }
-uint32_t ForwardingServices::CopyToNewFile(const WString& source, const WString& target,
-                                           CopyProgressFunction progress, void* data) {
+OpenedFile ForwardingServices::CopyToNewFile(const WString& source, const WString& target,
+                                             CopyProgressFunction progress, void* data) {
     return base_.CopyToNewFile(source, target, progress, data);
 }
 uint32_t ForwardingServices::ReplaceKeepingBackup(const WString& replaced,

@@ -171,10 +171,13 @@ public:
     // What the system keeps of one path (no name).
     virtual Answer<FileFacts> QueryFile(const WString& path) = 0;
     virtual OpenedFile OpenFile(const WString& path, FileAccess access) = 0;
-    // Copies `source` into a file it creates: an existing `target` is never written
-    // (kErrorFileExists), and a failed copy may leave a partial `target`.
-    [[nodiscard]] virtual uint32_t CopyToNewFile(const WString& source, const WString& target,
-                                                 CopyProgressFunction progress, void* data) = 0;
+    // Copies `source` into a file it creates, with the source's last-write time and the normal
+    // attribute, and answers the copy still open: it can be renamed or removed through that
+    // handle, and while it is open no one else writes to it, renames it or removes it. An
+    // existing `target` is never written (kErrorFileExists); a failed copy answers no file and
+    // may leave a partial `target`.
+    virtual OpenedFile CopyToNewFile(const WString& source, const WString& target,
+                                     CopyProgressFunction progress, void* data) = 0;
     // ReplaceFileW keeping the replaced file's security: `replaced` moves to `backup` (written
     // over if it exists), then `replacement` takes its name; each documented failure leaves the
     // three names in its own state.

@@ -86,13 +86,8 @@ public:
     uint32_t RemoveFolder(const WString& path) override {
         return Step() ? base_.RemoveFolder(path) : kFault;
     }
-    uint32_t CopyToNewFile(const WString& source, const WString& target,
-                           CopyProgressFunction progress, void* data) override {
-        if (Held(source)) return kErrorSharingViolation;
-        if (!Step()) return kFault;
-        const uint32_t error = base_.CopyToNewFile(source, target, progress, data);
-        return error == 0 && partialCopyFails ? partialCopyFails : error;
-    }
+    OpenedFile CopyToNewFile(const WString& source, const WString& target,
+                             CopyProgressFunction progress, void* data) override;
     // ReplaceFileW as its two renames, each a step: a kill between them leaves the old file
     // under the backup name and the destination's name free.
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
@@ -169,6 +164,18 @@ private:
     std::unique_ptr<SystemFile> file_;
 };
 
+OpenedFile RunServices::CopyToNewFile(const WString& source, const WString& target,
+                                      CopyProgressFunction progress, void* data) {
+    if (Held(source)) return {kErrorSharingViolation, nullptr};
+    if (!Step()) return {kFault, nullptr};
+    OpenedFile copy = base_.CopyToNewFile(source, target, progress, data);
+    if (copy.error == 0 && partialCopyFails) return {partialCopyFails, nullptr};
+    if (copy.error == 0) {
+        copy.value = std::make_unique<ChangeFile>(*this, target, std::move(copy.value));
+    }
+    return copy;
+}
+
 OpenedFile RunServices::OpenFile(const WString& path, FileAccess access) {
     if (access == FileAccess::Replace && Held(path)) return {kErrorSharingViolation, nullptr};
     OpenedFile opened = base_.OpenFile(path, access);
@@ -229,6 +236,7 @@ struct Package {
     RunServices os;
     ScopedSystemOverride inPlace{os};
     std::vector<Listed> files;
+    std::optional<size_t> keptOpen;  // how many new files' copies the run keeps open
 
     explicit Package(std::vector<Listed> listed = kProduct) : files(std::move(listed)) {
         temp.WriteFile(u"dst\\keep.txt", "mine");
@@ -254,7 +262,9 @@ struct Package {
             state->totalBytes += file.bytes.size();
         }
         state->entryCount = static_cast<int32_t>(state->CopyList.size());
-        const bool complete = CopyRun(*state, events).Run();
+        CopyRun run(*state, events);
+        if (keptOpen) run.KeepCopiesOpenAtMost(*keptOpen);
+        const bool complete = run.Run();
         EXPECT_EQ(events.ended, complete);
         if (complete) {
             EXPECT_EQ(state->copiedBytes, state->totalBytes);
@@ -717,6 +727,37 @@ TEST(CopyRun, ANameOfAnyFormCopiesAndNeverLosesAnotherFile) {
     RecordingEvents failed;
     EXPECT_FALSE(partial.Run(failed));
     EXPECT_EQ(partial.Tree(), kBefore);
+}
+
+TEST(CopyRun, EveryCopyEndsWritableWithItsSourcesTimeKeptOpenOrOpenedAgain) {
+    // Read-only sources; a new file's copy is renamed through the handle that wrote it, or, past
+    // the bound of copies open at once, through one opened again.
+    for (const std::optional<size_t> keptOpen : {std::optional<size_t>(), {1}, {0}}) {
+        SCOPED_TRACE(keptOpen ? std::to_string(*keptOpen) + " kept open" : "all kept open");
+        Package package({{u"Data\\one.dat", "one", std::nullopt},
+                         {u"Data\\two.dat", "two", std::nullopt},
+                         {u"old.dll", "new", "old", true}});
+        package.keptOpen = keptOpen;
+        for (const Listed& file : package.files) {
+            ASSERT_EQ(NativeSystem().SetAttributes(package.temp / (u"pkg\\" + file.name),
+                                                   kFileAttributeReadOnly),
+                      0u);
+        }
+        RecordingEvents events;
+        EXPECT_TRUE(package.Run(events));
+        EXPECT_EQ(package.Tree(),
+                  "Data/ Data/one.dat=one Data/two.dat=two keep.txt=mine old.dll=new ");
+        for (const Listed& file : package.files) {
+            EXPECT_EQ(
+                package.os.QueryFile(package.Destination(file.name)).value.lastWriteTime,
+                package.os.QueryFile(package.temp / (u"pkg\\" + file.name)).value.lastWriteTime);
+        }
+        for (const Listed& file : package.files) {
+            ASSERT_EQ(NativeSystem().SetAttributes(package.temp / (u"pkg\\" + file.name),
+                                                   kFileAttributeNormal),
+                      0u);
+        }
+    }
 }
 
 TEST(DestinationFolder, ClearsOnlyTheLeftoversOfAnInterruptedRun) {

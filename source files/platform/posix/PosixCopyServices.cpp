@@ -148,18 +148,19 @@ OpenedFile PosixServices::OpenFile(const WString& path, FileAccess access) {
     return {0, std::make_unique<PosixFile>(descriptor, host)};
 }
 
-uint32_t PosixServices::CopyToNewFile(const WString& source, const WString& target,
-                                      CopyProgressFunction progress, void* data) {
+OpenedFile PosixServices::CopyToNewFile(const WString& source, const WString& target,
+                                        CopyProgressFunction progress, void* data) {
     const int in = ::open(HostPath(source).c_str(), O_RDONLY);
-    if (in < 0) return Errno();
+    if (in < 0) return {Errno(), nullptr};
     struct stat info {};
     ::fstat(in, &info);
-    const int out =
-        ::open(HostPath(target).c_str(), O_WRONLY | O_CREAT | O_EXCL, info.st_mode & 0777);
+    const std::string host = HostPath(target);
+    const int out = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL,
+                           ModeWithAttributes(info.st_mode & 0777, kFileAttributeNormal));
     if (out < 0) {
         const uint32_t error = errno == EEXIST ? kErrorFileExists : Errno();
         ::close(in);
-        return error;
+        return {error, nullptr};
     }
     uint32_t error = 0;
     uint64_t copied = 0;
@@ -172,9 +173,12 @@ uint32_t PosixServices::CopyToNewFile(const WString& source, const WString& targ
     }
     const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
     ::futimens(out, times);
-    ::close(out);
     ::close(in);
-    return error;
+    if (error != 0) {
+        ::close(out);
+        return {error, nullptr};
+    }
+    return {0, std::make_unique<PosixFile>(out, host)};
 }
 
 uint32_t PosixServices::ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
