@@ -9,7 +9,6 @@ struct CopyEntry {
     WString sourceFolder;
     WString destFolder;
     uint64_t size = 0;  // the source's size when the list was prepared, as the total counts it
-    uint32_t sourceAttributes = 0;  // the source's attributes then
 };
 
 constexpr size_t kMaxCopyEntries = 2048;

@@ -29,7 +29,6 @@ bool AddFileLine(AppState& state, const SectionState& section, const WString& fi
     // progress display would pass 100 percent.
     state.totalBytes += probe.size;
     state.CopyList.back().size = probe.size;
-    state.CopyList.back().sourceAttributes = probe.attributes;
     return true;
 }
 

@@ -52,7 +52,6 @@ struct OpenForReadResult {
     bool opened = false;
     uint32_t error = 0;  // the system's code when the open failed
     uint64_t size = 0;   // the whole size, 64 bits
-    uint32_t attributes = 0;
 };
 
 // What the system keeps of a file: as a folder's listing gives it (with its name), or as a

@@ -257,8 +257,8 @@ struct Package {
     bool Run(RecordingEvents& events) {
         auto state = std::make_unique<AppState>();
         for (const Listed& file : files) {
-            state->CopyList.push_back({file.name, temp / u"pkg\\", temp / u"dst\\",
-                                       file.bytes.size(), kFileAttributeNormal});
+            state->CopyList.push_back(
+                {file.name, temp / u"pkg\\", temp / u"dst\\", file.bytes.size()});
             state->totalBytes += file.bytes.size();
         }
         state->entryCount = static_cast<int32_t>(state->CopyList.size());

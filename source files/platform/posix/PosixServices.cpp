@@ -123,7 +123,6 @@ OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
     }
     result.opened = true;
     result.size = static_cast<uint64_t>(info.st_size);
-    result.attributes = AttributesOf(info);
     ::close(fd);
     return result;
 }

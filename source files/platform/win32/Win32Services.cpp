@@ -52,14 +52,10 @@ OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
         return result;
     }
     result.opened = true;
-    // Two questions that the system answers from the open file alone (a whole file information
+    // The size alone, which the system answers from the open file (a whole file information
     // would also ask for the volume's serial number, which costs much more).
     LARGE_INTEGER size{};
     if (::GetFileSizeEx(file.get(), &size)) result.size = static_cast<uint64_t>(size.QuadPart);
-    FILE_ATTRIBUTE_TAG_INFO tag{};
-    if (::GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
-        result.attributes = tag.FileAttributes;
-    }
     return result;
 }
 
