@@ -15,7 +15,7 @@ namespace {
 class QuietServices : public PosixServices {
 public:
     uint32_t GetAttributes(const WString&) override { return kFileAttributeNormal; }
-    OpenForReadResult ProbeOpenForRead(const WString&) override { return {true, 0, 4096}; }
+    OpenForReadResult ProbeOpenForRead(const WString&) override { return {true, 0, 4096, nullptr}; }
     std::optional<WString> ReadRegistryString(RegistryRoot, const WString&,
                                               const WString&) override {
         return WString(u"C:\\Program Files\\Example\\");

@@ -57,11 +57,6 @@ Answer<FileFacts> CheckServices::QueryFile(const WString& path) {
     return base_.QueryFile(AsWindowsOpens(path));
 }
 
-OpenedFile CheckServices::CopyToNewFile(const WString&, const WString&, CopyProgressFunction,
-                                        void*) {
-    return {kErrorAccessDenied, nullptr};
-}
-
 uint32_t CheckServices::ReplaceKeepingBackup(const WString&, const WString&, const WString&) {
     return kErrorAccessDenied;
 }
@@ -89,10 +84,14 @@ OpenedFile CheckServices::OpenForAppend(const WString&) {
 OpenForReadResult CheckServices::ProbeOpenForRead(const WString& asked) {
     const WString path = AsWindowsOpens(asked);
     probeLines.push_back(CursorLine());
-    const OpenForReadResult probe = base_.ProbeOpenForRead(path);
-    if (probe.opened) return probe;
-    const std::optional<WString> variant = CaseVariant(base_, path);
-    return variant ? base_.ProbeOpenForRead(*variant) : probe;
+    // A check keeps no source open: nothing copies from it.
+    OpenForReadResult probe = base_.ProbeOpenForRead(path);
+    if (!probe.opened) {
+        const std::optional<WString> variant = CaseVariant(base_, path);
+        if (variant) probe = base_.ProbeOpenForRead(*variant);
+    }
+    probe.file.reset();
+    return probe;
 }
 
 std::optional<WString> CheckServices::ReadRegistryString(RegistryRoot root, const WString& subKey,

@@ -10,14 +10,15 @@
 namespace {
 
 // A file line of an applying section: listed, then opened once to prove it readable and to take
-// its size for the progress display.
+// its size for the progress display; it stays open for the copy.
 bool AddFileLine(AppState& state, const SectionState& section, const WString& fileName) {
     if (!section.applies) return true;
     if (state.CopyList.size() >= kMaxCopyEntries) {
         ShowListMessage(state, kTooManyFilesText);
         return false;
     }
-    state.CopyList.push_back(CopyEntry{fileName, section.sourceFolder, section.destFolder});
+    state.CopyList.push_back(
+        CopyEntry{fileName, section.sourceFolder, section.destFolder, 0, nullptr});
 
     const WString sourcePath = section.sourceFolder + fileName;
     const OpenForReadResult probe = System().ProbeOpenForRead(sourcePath);
@@ -29,6 +30,7 @@ bool AddFileLine(AppState& state, const SectionState& section, const WString& fi
     // progress display would pass 100 percent.
     state.totalBytes += probe.size;
     state.CopyList.back().size = probe.size;
+    state.CopyList.back().source = probe.file;
     return true;
 }
 

@@ -304,24 +304,29 @@ bool CopyRun::Stage() {
         }
         const WString source = entry.sourceFolder + entry.fileName;
         Log(u"stage " + source + u" -> " + file.destination);
-        StagedCopy copy = StageCopy(source, *file.folder, file.name, CopyProgress, &state_);
+        // The source as the preparation left it open, or, where it did not, opened now.
+        std::shared_ptr<SystemFile> from = entry.source;
+        if (!from) {
+            OpenedFile opened = OpenWaiting(source, FileAccess::Read);
+            if (opened.error != 0) return Fail(Stop::Copy, opened.error, i + 1);
+            from = std::move(opened.value);
+        }
+        StagedCopy copy = StageCopy(*from, *file.folder, file.name, CopyProgress, &state_);
         if (copy.error != 0) return Fail(Stop::Copy, copy.error, i + 1);
         file.staged = copy.path;
-        // A new file's copy stays open till it takes its name through the same handle; a swap
-        // and the system's rename at the restart take the copy by its name, which must be free.
-        if (file.road == Road::New && !file.inUse && kept_ < keptAtMost_) {
-            file.stagedFile = std::move(copy.file);
-            ++kept_;
-        }
+        // A new file's copy stays open till it takes its name through the same handle (a
+        // handle a file, as the list holds at most kMaxCopyEntries); a swap and the system's
+        // rename at the restart take the copy by its name, which must be free.
+        if (file.road == Road::New && !file.inUse) file.stagedFile = std::move(copy.file);
         // Where the system reported no progress (or not all of it), the file still counts whole.
         AccountFileCompleted(state_, entry.size);
     }
     return true;
 }
 
-// A new file's copy takes its name through a handle of it, the one that wrote it where it is
-// still open: the rename fails where the name is taken, so it never replaces anything. The
-// folder is held since it was read (or made), so the name stays in it.
+// A new file's copy takes its name through the handle that wrote it (or, should it be closed,
+// one opened again): the rename fails where the name is taken, so it never replaces anything.
+// The folder is held since it was read (or made), so the name stays in it.
 uint32_t CopyRun::Place(RunFile& file) {
     BriefHoldWait wait;
     uint32_t error;

@@ -35,10 +35,6 @@ public:
     // Runs to the end and tells the events; true when every file is in place.
     bool Run();
 
-    // How many new files' copies stay open, a handle each, from their staging to their rename;
-    // the copies past that are opened again for it.
-    void KeepCopiesOpenAtMost(size_t count) { keptAtMost_ = count; }
-
 private:
     enum class Stop { None, Copy, Folder, NoSpace, Link, Name, Cancelled };
 
@@ -70,8 +66,6 @@ private:
     std::vector<WString> madeFolders_;                 // by this run, top down
     std::vector<NotPutBack> notPutBack_;
     std::vector<uint8_t> buffer_;
-    size_t keptAtMost_ = 4096;
-    size_t kept_ = 0;
 
     Stop stop_ = Stop::None;
     uint32_t stopCode_ = 0;

@@ -3,13 +3,13 @@
 #include "norvane/BriefHold.h"
 
 namespace {
-OpenedFile CopyInto(const WString& source, const WString& target, const DestinationFolder& folder,
+OpenedFile CopyInto(SystemFile& source, const WString& target, const DestinationFolder& folder,
                     CopyProgressFunction progress, void* progressData) {
     BriefHoldWait wait;
     OpenedFile copy;
     do {
         progress(0, progressData);
-        copy = System().CopyToNewFile(source, target, progress, progressData);
+        copy = source.CopyToNew(target, progress, progressData);
         // The target has a side file's name, which the copy itself created: a partial one goes,
         // so a second try can create it again. A name taken by another file is left alone.
         if (copy.error != 0 && !IsTaken(copy.error)) folder.Remove(target);
@@ -18,7 +18,7 @@ OpenedFile CopyInto(const WString& source, const WString& target, const Destinat
 }
 }  // namespace
 
-StagedCopy StageCopy(const WString& source, DestinationFolder& folder, const WString& name,
+StagedCopy StageCopy(SystemFile& source, DestinationFolder& folder, const WString& name,
                      CopyProgressFunction progress, void* progressData) {
     StagedCopy copy{kErrorFileExists, WString(), nullptr};
     for (int attempt = 1; IsTaken(copy.error); ++attempt) {

@@ -33,10 +33,6 @@ Answer<FileFacts> ForwardingServices::QueryFile(const WString& path) {
 OpenedFile ForwardingServices::OpenFile(const WString& path, FileAccess access) {
     return base_.OpenFile(path, access);
 }
-OpenedFile ForwardingServices::CopyToNewFile(const WString& source, const WString& target,
-                                             CopyProgressFunction progress, void* data) {
-    return base_.CopyToNewFile(source, target, progress, data);
-}
 uint32_t ForwardingServices::ReplaceKeepingBackup(const WString& replaced,
                                                   const WString& replacement,
                                                   const WString& backup) {

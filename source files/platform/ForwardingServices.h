@@ -18,8 +18,6 @@ public:
     Answer<std::vector<FileFacts>> ListFolder(const WString& folder) override;
     Answer<FileFacts> QueryFile(const WString& path) override;
     OpenedFile OpenFile(const WString& path, FileAccess access) override;
-    OpenedFile CopyToNewFile(const WString& source, const WString& target,
-                             CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                                   const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;

@@ -48,10 +48,14 @@ constexpr uint32_t kErrorUnableToMoveReplacement2 = 1177;
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
+class SystemFile;
+
 struct OpenForReadResult {
     bool opened = false;
     uint32_t error = 0;  // the system's code when the open failed
     uint64_t size = 0;   // the whole size, 64 bits
+    // The file still open, for reading; closed when its last holder lets it go.
+    std::shared_ptr<SystemFile> file;
 };
 
 // What the system keeps of a file: as a folder's listing gives it (with its name), or as a
@@ -81,6 +85,18 @@ enum class FileAccess {
     Pin,
 };
 
+// What the system answers a call that asks for something: `error` is 0 (ERROR_SUCCESS) and
+// `value` what was asked for, or `error` is the system's code. Every call of the services answers
+// so, or with its code alone: one way to fail.
+template <typename T>
+struct [[nodiscard]] Answer {
+    uint32_t error = 0;
+    T value{};
+};
+
+// Told the bytes of the current file copied so far, as the system's copy routine counts them.
+using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
+
 // An open file; closed when the object goes.
 class SystemFile {
 public:
@@ -101,15 +117,14 @@ public:
     // must be free.
     [[nodiscard]] virtual uint32_t Remove() = 0;
     [[nodiscard]] virtual uint32_t Rename(const WString& path) = 0;
-};
-
-// What the system answers a call that asks for something: `error` is 0 (ERROR_SUCCESS) and
-// `value` what was asked for, or `error` is the system's code. Every call of the services answers
-// so, or with its code alone: one way to fail.
-template <typename T>
-struct [[nodiscard]] Answer {
-    uint32_t error = 0;
-    T value{};
+    // Copies the file's bytes, from its start, into a file it creates, with this file's
+    // last-write time and the normal attribute, and answers the copy still open: it can be
+    // renamed or removed through that handle, and while it is open no one else writes to it,
+    // renames it or removes it. An existing `target` is never written (kErrorFileExists); a
+    // failed copy answers no file and may leave a partial `target`.
+    virtual Answer<std::unique_ptr<SystemFile>> CopyToNew(const WString& target,
+                                                          CopyProgressFunction progress,
+                                                          void* data) = 0;
 };
 
 using OpenedFile = Answer<std::unique_ptr<SystemFile>>;
@@ -138,9 +153,6 @@ struct RunIdentity {
 // The standard streams of a command-line program.
 enum class StandardStream { Output, Error };
 
-// Told the bytes of the current file copied so far, as the system's copy routine counts them.
-using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
-
 class SystemServices {
 public:
     virtual ~SystemServices() = default;
@@ -161,7 +173,8 @@ public:
     [[nodiscard]] virtual uint32_t MakeDirectory(const WString& path) = 0;
     // Removes a folder, which must be empty.
     [[nodiscard]] virtual uint32_t RemoveFolder(const WString& path) = 0;
-    // Opens for reading with shared reading only, existing files only; closes again at once.
+    // Opens for reading with shared reading only, existing files only: while the answer's file
+    // is open, no one writes to it, renames it or removes it.
     [[nodiscard]] virtual OpenForReadResult ProbeOpenForRead(const WString& path) = 0;
 
     // The files of the copy.
@@ -170,13 +183,6 @@ public:
     // What the system keeps of one path (no name).
     virtual Answer<FileFacts> QueryFile(const WString& path) = 0;
     virtual OpenedFile OpenFile(const WString& path, FileAccess access) = 0;
-    // Copies `source` into a file it creates, with the source's last-write time and the normal
-    // attribute, and answers the copy still open: it can be renamed or removed through that
-    // handle, and while it is open no one else writes to it, renames it or removes it. An
-    // existing `target` is never written (kErrorFileExists); a failed copy answers no file and
-    // may leave a partial `target`.
-    virtual OpenedFile CopyToNewFile(const WString& source, const WString& target,
-                                     CopyProgressFunction progress, void* data) = 0;
     // ReplaceFileW keeping the replaced file's security: `replaced` moves to `backup` (written
     // over if it exists), then `replacement` takes its name; each documented failure leaves the
     // three names in its own state.

@@ -213,7 +213,7 @@ TEST(SourceProbe, UnreadableSourceStopsAndSizesCountWhole) {
         Preparation run({kUserA});
         const WString folder = run.temp / u"pkg\\A\\";
         const std::string name(length - folder.size(), 'x');
-        run.services.probes[folder + Wide(name)] = {false, kErrorSharingViolation, 0};
+        run.services.probes[folder + Wide(name)] = {false, kErrorSharingViolation, 0, nullptr};
         EXPECT_FALSE(run.Run({Section(), {name}}));
         const Box why = length < 260 ? FileReadError(name)
                                      : ListBox(
@@ -226,7 +226,8 @@ TEST(SourceProbe, UnreadableSourceStopsAndSizesCountWhole) {
             << length;
     }
     Preparation run({kUserA});
-    run.services.probes[run.temp / u"pkg\\A\\one.bin"] = {true, 0, (uint64_t{1} << 32) + 10};
+    run.services.probes[run.temp / u"pkg\\A\\one.bin"] = {true, 0, (uint64_t{1} << 32) + 10,
+                                                          nullptr};
     EXPECT_TRUE(run.Run({Section(), {"one.bin", "two.bin"}}));
     EXPECT_EQ(run.state->totalBytes, (uint64_t{1} << 32) + 30);
 }

@@ -86,8 +86,7 @@ public:
     uint32_t RemoveFolder(const WString& path) override {
         return Step() ? base_.RemoveFolder(path) : kFault;
     }
-    OpenedFile CopyToNewFile(const WString& source, const WString& target,
-                             CopyProgressFunction progress, void* data) override;
+    OpenForReadResult ProbeOpenForRead(const WString& path) override;
     // ReplaceFileW as its two renames, each a step: a kill between them leaves the old file
     // under the backup name and the destination's name free.
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
@@ -121,11 +120,12 @@ public:
     }
 };
 
-// A file opened to be deleted or renamed through its handle: the same holds, steps and answers
-// as a change by name, and the links and places the test says it has.
+// A file the run opened (a source, a copy, a destination's name): its copies, renames and
+// deletions have the same holds, steps and answers as changes by name, and it has the links and
+// places the test says.
 class ChangeFile : public SystemFile {
 public:
-    ChangeFile(RunServices& os, WString path, std::unique_ptr<SystemFile> file)
+    ChangeFile(RunServices& os, WString path, std::shared_ptr<SystemFile> file)
         : os_(os), path_(std::move(path)), file_(std::move(file)) {}
     uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) override {
         return file_->Read(buffer, capacity, count);
@@ -158,28 +158,38 @@ public:
         return os_.move(path_, to);
     }
 
+    OpenedFile CopyToNew(const WString& target, CopyProgressFunction progress, void* data) override;
+
 private:
     RunServices& os_;
     WString path_;
-    std::unique_ptr<SystemFile> file_;
+    std::shared_ptr<SystemFile> file_;
 };
 
-OpenedFile RunServices::CopyToNewFile(const WString& source, const WString& target,
-                                      CopyProgressFunction progress, void* data) {
-    if (Held(source)) return {kErrorSharingViolation, nullptr};
-    if (!Step()) return {kFault, nullptr};
-    OpenedFile copy = base_.CopyToNewFile(source, target, progress, data);
-    if (copy.error == 0 && partialCopyFails) return {partialCopyFails, nullptr};
+OpenedFile ChangeFile::CopyToNew(const WString& target, CopyProgressFunction progress, void* data) {
+    // A program that locks the source's bytes for a while.
+    if (os_.Held(path_)) return {kErrorLockViolation, nullptr};
+    if (!os_.Step()) return {kFault, nullptr};
+    OpenedFile copy = file_->CopyToNew(target, progress, data);
+    if (copy.error == 0 && os_.partialCopyFails) return {os_.partialCopyFails, nullptr};
     if (copy.error == 0) {
-        copy.value = std::make_unique<ChangeFile>(*this, target, std::move(copy.value));
+        copy.value = std::make_unique<ChangeFile>(os_, target, std::move(copy.value));
     }
     return copy;
+}
+
+OpenForReadResult RunServices::ProbeOpenForRead(const WString& path) {
+    OpenForReadResult probe = RecordingServices::ProbeOpenForRead(path);
+    if (probe.file) {
+        probe.file = std::make_shared<ChangeFile>(*this, path, std::move(probe.file));
+    }
+    return probe;
 }
 
 OpenedFile RunServices::OpenFile(const WString& path, FileAccess access) {
     if (access == FileAccess::Replace && Held(path)) return {kErrorSharingViolation, nullptr};
     OpenedFile opened = base_.OpenFile(path, access);
-    if (opened.error == 0 && (access == FileAccess::Change || access == FileAccess::Pin)) {
+    if (opened.error == 0 && access != FileAccess::Replace && access != FileAccess::ReadAndStamp) {
         opened.value = std::make_unique<ChangeFile>(*this, path, std::move(opened.value));
     }
     return opened;
@@ -236,7 +246,7 @@ struct Package {
     RunServices os;
     ScopedSystemOverride inPlace{os};
     std::vector<Listed> files;
-    std::optional<size_t> keptOpen;  // how many new files' copies the run keeps open
+    bool sourcesOpen = true;  // the preparation leaves each source open for the copy
 
     explicit Package(std::vector<Listed> listed = kProduct) : files(std::move(listed)) {
         temp.WriteFile(u"dst\\keep.txt", "mine");
@@ -253,18 +263,21 @@ struct Package {
     }
     WString Destination(const WString& name) const { return temp / (u"dst\\" + name); }
 
-    // A run as the preparation leaves it: the copy list with each source's size.
+    // A run as the preparation leaves it: the copy list with each source's size, and the
+    // source open.
     bool Run(RecordingEvents& events) {
         auto state = std::make_unique<AppState>();
         for (const Listed& file : files) {
             state->CopyList.push_back(
-                {file.name, temp / u"pkg\\", temp / u"dst\\", file.bytes.size()});
+                {file.name, temp / u"pkg\\", temp / u"dst\\", file.bytes.size(), nullptr});
+            if (sourcesOpen) {
+                state->CopyList.back().source =
+                    os.ProbeOpenForRead(temp / (u"pkg\\" + file.name)).file;
+            }
             state->totalBytes += file.bytes.size();
         }
         state->entryCount = static_cast<int32_t>(state->CopyList.size());
-        CopyRun run(*state, events);
-        if (keptOpen) run.KeepCopiesOpenAtMost(*keptOpen);
-        const bool complete = run.Run();
+        const bool complete = CopyRun(*state, events).Run();
         EXPECT_EQ(events.ended, complete);
         if (complete) {
             EXPECT_EQ(state->copiedBytes, state->totalBytes);
@@ -677,7 +690,7 @@ TEST(CopyRun, TheBytesDecideWhatIsWrittenAndHoldsAreWaitedOut) {
         {"same bytes, held by a program that reads it", "new!", UINT64_MAX, false, "unchanged", 0},
         {"other bytes, held for 800 ms", "old!", 800, false, "replaced", 800},
         {"no destination", std::nullopt, 0, false, "new", 0},
-        {"no destination, the source held for 800 ms", std::nullopt, 800, false, "new", 800},
+        {"no destination, the source locked for 800 ms", std::nullopt, 800, false, "new", 800},
         {"a file there that the listing missed", "old", 0, true, "replaced", 0},
     };
     for (const auto& row : rows) {
@@ -729,15 +742,14 @@ TEST(CopyRun, ANameOfAnyFormCopiesAndNeverLosesAnotherFile) {
     EXPECT_EQ(partial.Tree(), kBefore);
 }
 
-TEST(CopyRun, EveryCopyEndsWritableWithItsSourcesTimeKeptOpenOrOpenedAgain) {
-    // Read-only sources; a new file's copy is renamed through the handle that wrote it, or, past
-    // the bound of copies open at once, through one opened again.
-    for (const std::optional<size_t> keptOpen : {std::optional<size_t>(), {1}, {0}}) {
-        SCOPED_TRACE(keptOpen ? std::to_string(*keptOpen) + " kept open" : "all kept open");
+TEST(CopyRun, EveryCopyEndsWritableWithItsSourcesTimeFromTheSourceOpenOrOpenedByName) {
+    // Read-only sources, copied from where the preparation left them open, or opened by name.
+    for (const bool sourcesOpen : {true, false}) {
+        SCOPED_TRACE(sourcesOpen ? "sources open" : "sources opened by name");
         Package package({{u"Data\\one.dat", "one", std::nullopt},
                          {u"Data\\two.dat", "two", std::nullopt},
                          {u"old.dll", "new", "old", true}});
-        package.keptOpen = keptOpen;
+        package.sourcesOpen = sourcesOpen;
         for (const Listed& file : package.files) {
             ASSERT_EQ(NativeSystem().SetAttributes(package.temp / (u"pkg\\" + file.name),
                                                    kFileAttributeReadOnly),

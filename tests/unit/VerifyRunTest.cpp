@@ -36,7 +36,7 @@ TEST(Verify, EveryFileComparedByteForByteAndNothingWritten) {
         ScopedSystemOverride inPlace(os);
         auto state = std::make_unique<AppState>();
         for (const WString name : {u"a.dat", u"b.dat"})
-            state->CopyList.push_back({name, temp / u"pkg\\", temp / u"dst\\"});
+            state->CopyList.push_back({name, temp / u"pkg\\", temp / u"dst\\", 0, nullptr});
         CurrentRun().options.arguments = true;
         EXPECT_EQ(VerifyInstallation(*state), row.inPlace);
         ASSERT_EQ(os.messages.size(), 1u);

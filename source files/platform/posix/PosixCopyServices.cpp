@@ -99,12 +99,41 @@ public:
         return (folder ? ::rmdir(path_.c_str()) : ::unlink(path_.c_str())) == 0 ? 0 : Errno();
     }
     uint32_t Rename(const WString& path) override;
+    OpenedFile CopyToNew(const WString& target, CopyProgressFunction progress, void* data) override;
 
 private:
     int fd_;
     std::string path_;
 };
+
+OpenedFile PosixFile::CopyToNew(const WString& target, CopyProgressFunction progress, void* data) {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return {Errno(), nullptr};
+    const std::string host = PosixSystem().HostPath(target);
+    const int out = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL,
+                           ModeWithAttributes(info.st_mode & 0777, kFileAttributeNormal));
+    if (out < 0) return {errno == EEXIST ? kErrorFileExists : Errno(), nullptr};
+    auto copy = std::make_unique<PosixFile>(out, host);
+    uint64_t copied = 0;
+    char buffer[65536];
+    for (ssize_t read; (read = ::read(fd_, buffer, sizeof buffer)) != 0;) {
+        if (read < 0) return {Errno(), nullptr};
+        if (const uint32_t error = copy->Write(reinterpret_cast<const uint8_t*>(buffer),
+                                               static_cast<uint32_t>(read))) {
+            return {error, nullptr};
+        }
+        copied += static_cast<uint64_t>(read);
+        progress(copied, data);
+    }
+    const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+    ::futimens(out, times);
+    return {0, std::move(copy)};
+}
 }  // namespace
+
+std::shared_ptr<SystemFile> PosixReadFile(int descriptor, const std::string& path) {
+    return std::make_shared<PosixFile>(descriptor, path);
+}
 
 Answer<std::vector<FileFacts>> PosixServices::ListFolder(const WString& folder) {
     const std::string host = HostPath(folder);
@@ -146,39 +175,6 @@ OpenedFile PosixServices::OpenFile(const WString& path, FileAccess access) {
     const int descriptor = ::open(host.c_str(), flags);
     if (descriptor < 0) return {Errno(), nullptr};
     return {0, std::make_unique<PosixFile>(descriptor, host)};
-}
-
-OpenedFile PosixServices::CopyToNewFile(const WString& source, const WString& target,
-                                        CopyProgressFunction progress, void* data) {
-    const int in = ::open(HostPath(source).c_str(), O_RDONLY);
-    if (in < 0) return {Errno(), nullptr};
-    struct stat info {};
-    ::fstat(in, &info);
-    const std::string host = HostPath(target);
-    const int out = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL,
-                           ModeWithAttributes(info.st_mode & 0777, kFileAttributeNormal));
-    if (out < 0) {
-        const uint32_t error = errno == EEXIST ? kErrorFileExists : Errno();
-        ::close(in);
-        return {error, nullptr};
-    }
-    uint32_t error = 0;
-    uint64_t copied = 0;
-    char buffer[65536];
-    progress(0, data);
-    for (ssize_t read; error == 0 && (read = ::read(in, buffer, sizeof buffer)) != 0;) {
-        if (read < 0 || ::write(out, buffer, static_cast<size_t>(read)) != read) error = Errno();
-        copied += read > 0 ? static_cast<uint64_t>(read) : 0;
-        if (error == 0) progress(copied, data);
-    }
-    const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
-    ::futimens(out, times);
-    ::close(in);
-    if (error != 0) {
-        ::close(out);
-        return {error, nullptr};
-    }
-    return {0, std::make_unique<PosixFile>(out, host)};
 }
 
 uint32_t PosixServices::ReplaceKeepingBackup(const WString& replaced, const WString& replacement,

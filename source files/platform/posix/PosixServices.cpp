@@ -123,7 +123,7 @@ OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
     }
     result.opened = true;
     result.size = static_cast<uint64_t>(info.st_size);
-    ::close(fd);
+    result.file = PosixReadFile(fd, HostPath(path));
     return result;
 }
 

@@ -44,8 +44,6 @@ public:
     Answer<std::vector<FileFacts>> ListFolder(const WString& folder) override;
     Answer<FileFacts> QueryFile(const WString& path) override;
     OpenedFile OpenFile(const WString& path, FileAccess access) override;
-    OpenedFile CopyToNewFile(const WString& source, const WString& target,
-                             CopyProgressFunction progress, void* data) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                                   const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;
@@ -99,6 +97,8 @@ uint32_t WindowsErrorOf(int error);
 // permission, else normal; and the mode that gives a file these attributes.
 uint32_t AttributesOf(const struct stat& info);
 mode_t ModeWithAttributes(mode_t mode, uint32_t attributes);
+// A file opened here for reading, as the services answer it; closes `descriptor` when it goes.
+std::shared_ptr<SystemFile> PosixReadFile(int descriptor, const std::string& path);
 
 // The process's native services, as their concrete type, for tests that fill the stand-ins.
 PosixServices& PosixSystem();

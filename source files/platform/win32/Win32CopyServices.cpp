@@ -84,12 +84,77 @@ public:
         return CodeOf(::SetFileInformationByHandle(file_.get(), FileRenameInfo, info,
                                                    static_cast<DWORD>(buffer.size())));
     }
+    OpenedFile CopyToNew(const WString& target, CopyProgressFunction progress, void* data) override;
 
 private:
     UniqueFile file_;
 };
 
+// The copy is written here rather than by CopyFileExW, which opens the source by its name again
+// and closes the file it makes: the run copies from the source it opened to prove it readable,
+// which no one has been able to change since, and names its copy through the handle that wrote
+// it, so that nothing can change or take the copy between the writing and the rename. Like
+// CopyFileExW it copies the bytes and the last-write time; the attributes end normal, and other
+// streams of the source (a download's zone mark) are not carried into the product's folder.
+OpenedFile Win32File::CopyToNew(const WString& target, CopyProgressFunction progress, void* data) {
+    constexpr DWORD kChunk = 1 << 20;
+    LARGE_INTEGER size{};
+    FILETIME written{};
+    const LARGE_INTEGER start{};
+    if (!::GetFileSizeEx(file_.get(), &size) ||
+        !::GetFileTime(file_.get(), nullptr, nullptr, &written) ||
+        !::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) {
+        return {::GetLastError(), nullptr};
+    }
+    // Others may read the copy, nothing more, until the run closes it.
+    UniqueFile out(::CreateFileW(AsWide(target), GENERIC_WRITE | DELETE | SYNCHRONIZE,
+                                 FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!out) return {::GetLastError(), nullptr};
+    std::vector<BYTE> buffer(static_cast<size_t>(
+        size.QuadPart >= kChunk ? kChunk : (size.QuadPart > 0 ? size.QuadPart : 1)));
+    uint64_t copied = 0;
+    for (;;) {
+        DWORD read = 0, wrote = 0;
+        if (!::ReadFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                        nullptr)) {
+            return {::GetLastError(), nullptr};
+        }
+        if (read == 0) break;
+        if (!::WriteFile(out.get(), buffer.data(), read, &wrote, nullptr)) {
+            return {::GetLastError(), nullptr};
+        }
+        if (wrote != read) return {ERROR_WRITE_FAULT, nullptr};
+        copied += read;
+        progress(copied, data);
+    }
+    // After the last write, so that nothing moves the time again; where the system refuses the
+    // stamp, the copy is complete all the same.
+    FILE_BASIC_INFO info{};
+    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    info.LastWriteTime.QuadPart = static_cast<LONGLONG>(Ticks(written));
+    static_cast<void>(::SetFileInformationByHandle(out.get(), FileBasicInfo, &info, sizeof info));
+    return {ERROR_SUCCESS, std::make_unique<Win32File>(out.release())};
+}
+
 }  // namespace
+
+OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
+    OpenForReadResult result;
+    UniqueFile file(::CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        result.error = ::GetLastError();
+        return result;
+    }
+    result.opened = true;
+    // The size alone, which the system answers from the open file (a whole file information
+    // would also ask for the volume's serial number, which costs much more).
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.get(), &size)) result.size = static_cast<uint64_t>(size.QuadPart);
+    result.file = std::make_shared<Win32File>(file.release());
+    return result;
+}
 
 Answer<std::vector<FileFacts>> Win32Services::ListFolder(const WString& folder) {
     WString pattern = folder;
@@ -145,53 +210,6 @@ OpenedFile Win32Services::OpenFile(const WString& path, FileAccess access) {
         ::CreateFileW(AsWide(path), rights, share, nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
     return {ERROR_SUCCESS, std::make_unique<Win32File>(handle)};
-}
-
-// The copy is written here rather than by CopyFileExW, which closes the file it makes: the run
-// names its copy through the handle that wrote it, so that nothing can change or take the copy
-// between the writing and the rename, and the name is not looked up a second time. Like
-// CopyFileExW it copies the bytes and the last-write time; the attributes end normal, and other
-// streams of the source (a download's zone mark) are not carried into the product's folder.
-OpenedFile Win32Services::CopyToNewFile(const WString& source, const WString& target,
-                                        CopyProgressFunction progress, void* data) {
-    constexpr DWORD kChunk = 1 << 20;
-    UniqueFile in(::CreateFileW(AsWide(source), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in) return {::GetLastError(), nullptr};
-    LARGE_INTEGER size{};
-    FILETIME written{};
-    if (!::GetFileSizeEx(in.get(), &size) || !::GetFileTime(in.get(), nullptr, nullptr, &written)) {
-        return {::GetLastError(), nullptr};
-    }
-    // Others may read the copy, nothing more, until the run closes it.
-    UniqueFile out(::CreateFileW(AsWide(target), GENERIC_WRITE | DELETE | SYNCHRONIZE,
-                                 FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!out) return {::GetLastError(), nullptr};
-    std::vector<BYTE> buffer(static_cast<size_t>(
-        size.QuadPart >= kChunk ? kChunk : (size.QuadPart > 0 ? size.QuadPart : 1)));
-    uint64_t copied = 0;
-    for (;;) {
-        DWORD read = 0, wrote = 0;
-        if (!::ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                        nullptr)) {
-            return {::GetLastError(), nullptr};
-        }
-        if (read == 0) break;
-        if (!::WriteFile(out.get(), buffer.data(), read, &wrote, nullptr)) {
-            return {::GetLastError(), nullptr};
-        }
-        if (wrote != read) return {ERROR_WRITE_FAULT, nullptr};
-        copied += read;
-        progress(copied, data);
-    }
-    // After the last write, so that nothing moves the time again; where the system refuses the
-    // stamp, the copy is complete all the same.
-    FILE_BASIC_INFO info{};
-    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    info.LastWriteTime.QuadPart = static_cast<LONGLONG>(Ticks(written));
-    static_cast<void>(::SetFileInformationByHandle(out.get(), FileBasicInfo, &info, sizeof info));
-    return {ERROR_SUCCESS, std::make_unique<Win32File>(out.release())};
 }
 
 uint32_t Win32Services::ReplaceKeepingBackup(const WString& replaced, const WString& replacement,

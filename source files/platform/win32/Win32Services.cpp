@@ -43,22 +43,6 @@ uint32_t Win32Services::RemoveFolder(const WString& path) {
     return ::RemoveDirectoryW(AsWide(path)) ? ERROR_SUCCESS : ::GetLastError();
 }
 
-OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
-    OpenForReadResult result;
-    UniqueFile file(::CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        result.error = ::GetLastError();
-        return result;
-    }
-    result.opened = true;
-    // The size alone, which the system answers from the open file (a whole file information
-    // would also ask for the volume's serial number, which costs much more).
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file.get(), &size)) result.size = static_cast<uint64_t>(size.QuadPart);
-    return result;
-}
-
 std::optional<WString> Win32Services::FullPath(const WString& path) {
     const std::optional<std::wstring> full = FullPathOf(AsWide(path));
     if (!full) return std::nullopt;

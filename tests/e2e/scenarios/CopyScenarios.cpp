@@ -110,61 +110,43 @@ E2E_SCENARIO(copy_package_complete) {
 }
 
 E2E_SCENARIO(copy_stops_at_failure) {
-    // The second of two entries fails while its copy is made beside its destination, after the
-    // first entry's copy was made: the run stops with a box (while it shows, the run is still
-    // "Copying …" and Exit disabled) and undoes itself: the first entry is not there, the file
-    // already where the failed one goes stays as it was, attributes included, no file of the
-    // tool's is left, and Exit opens "Report.txt".
-    struct Row {
-        const wchar_t* name;
-        std::wstring failing;  // the entry, of product B
-        std::wstring kept;     // a file already there, under the install folders
-        DWORD error;           // of the copy; 0: a folder cannot be made
-        // After the preparation.
-        void (*disturb)(const ToolCase& tool);
-    };
-    const Row rows[] = {
-        {L"source deleted after the preparation", L"gone.dat", L"B\\gone.dat", ERROR_FILE_NOT_FOUND,
-         [](const ToolCase& tool) { DeleteFileW((tool.root + L"B\\gone.dat").c_str()); }},
-        {L"a file where a folder must be", L"Data\\file.bin", L"B\\Data", 0, nullptr},
-    };
-    for (const Row& row : rows) {
-        Case(run, row.name, [&](ToolCase& tool) {
-            tool.WritePackage({{L"A", PerUser, {{L"first.bin", 1000}}},
-                               {L"B", PerMachine, {{row.failing, 2000}}}});
-            const std::wstring kept = tool.folder + L"install\\" + row.kept;
-            WriteBytes(kept, "a file already there");
-            SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-            const DWORD keptAttributes = GetFileAttributesW(kept.c_str());
-            HWND dialog = tool.StartToMainDialog();
-            if (row.disturb) row.disturb(tool);
-            Click(dialog, IDC_START);
-            const MessageBoxView box =
-                row.error ? tool.ExpectBox("copy failure", CopyFailedBox(row.error), nullptr)
-                          : tool.ExpectBox("copy failure",
-                                           {L"File transfer error", L"Failed to make directory."},
-                                           dialog);
-            const std::wstring file = row.failing.substr(row.failing.find_last_of(L'\\') + 1);
-            const auto view = [&](const std::wstring& status) {
-                return EndView(status, tool.folder + L"install\\B\\",
-                               file.substr(0, file.find(L'.')), L"3,000", L"1,000", L" 33 %", 33);
-            };
-            run.Equal("while the failure box shows", view(L"Copying \u2026"), View(dialog));
-            tool.Answer(box);
-            tool.AwaitRunEnd(dialog);
-            run.Equal("after the failure", view(kStopped), View(dialog));
-            ExpectFile(run, kept, "a file already there", keptAttributes);
-            ExpectNotCopied(run, tool, {tool.entries[0]});
-            // The folder that could not be made, with the system's code, for whoever traces it.
-            const std::wstring folderReport = ErrorReport(
-                401, L"source files\\norvane\\norvane",
-                L"Failed to make directory. " + tool.folder + L"install\\B\\Data\\ (error " +
-                    std::to_wstring(ERROR_ALREADY_EXISTS) + L")\n" +
-                    SystemText(ERROR_ALREADY_EXISTS));
-            tool.Exit(dialog, {tool.root + L"Report.txt"},
-                      row.error ? CopyFailedReport(row.error) : folderReport);
-        });
-    }
+    // The second of two entries fails as its copy is made beside its destination (a file has the
+    // name of a folder it needs), after the first entry's copy was made: the run stops with a
+    // box (while it shows, the run is still "Copying …" and Exit disabled) and undoes itself:
+    // the first entry is not there, the file already where the folder must go stays as it was,
+    // attributes included, no file of the tool's is left, and Exit opens "Report.txt". The
+    // sources, open since the preparation proved them readable, could not be deleted meanwhile.
+    Case(run, L"a file where a folder must be", [&](ToolCase& tool) {
+        tool.WritePackage({{L"A", PerUser, {{L"first.bin", 1000}}},
+                           {L"B", PerMachine, {{L"Data\\file.bin", 2000}}}});
+        const std::wstring kept = tool.folder + L"install\\B\\Data";
+        WriteBytes(kept, "a file already there");
+        SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        const DWORD keptAttributes = GetFileAttributesW(kept.c_str());
+        HWND dialog = tool.StartToMainDialog();
+        const std::wstring source = tool.root + L"B\\Data\\file.bin";
+        run.True(Narrow(source), !DeleteFileW(source.c_str()), "deleted after the preparation");
+        Click(dialog, IDC_START);
+        const MessageBoxView box = tool.ExpectBox(
+            "copy failure", {L"File transfer error", L"Failed to make directory."}, dialog);
+        const auto view = [&](const std::wstring& status) {
+            return EndView(status, tool.folder + L"install\\B\\", L"file", L"3,000", L"1,000",
+                           L" 33 %", 33);
+        };
+        run.Equal("while the failure box shows", view(L"Copying \u2026"), View(dialog));
+        tool.Answer(box);
+        tool.AwaitRunEnd(dialog);
+        run.Equal("after the failure", view(kStopped), View(dialog));
+        ExpectFile(run, kept, "a file already there", keptAttributes);
+        ExpectNotCopied(run, tool, {tool.entries[0]});
+        // The folder that could not be made, with the system's code, for whoever traces it.
+        tool.Exit(
+            dialog, {tool.root + L"Report.txt"},
+            ErrorReport(401, L"source files\\norvane\\norvane",
+                        L"Failed to make directory. " + tool.folder +
+                            L"install\\B\\Data\\ (error " + std::to_wstring(ERROR_ALREADY_EXISTS) +
+                            L")\n" + SystemText(ERROR_ALREADY_EXISTS)));
+    });
 }
 
 E2E_SCENARIO(copy_file_in_use) {
