@@ -3,9 +3,9 @@
 // swap that follows is a rename on one volume. It goes under a side name that neither the folder
 // nor the run holds, into a file the copy creates itself: where the name has been taken since
 // the folder was read, the next free name is used, so nothing there is ever written over. A copy
-// that fails takes its partial file with it. Brief holds are waited out. The copy
-// ends with the source's last-write time and the normal attribute, as every copied file does; a
-// copy swapped in takes the attributes the destination has at the swap.
+// that fails takes its partial file with it. Brief holds are waited out. The copy ends with the
+// source's last-write time and the normal attribute, as every copied file does; a copy swapped
+// in takes the attributes the destination has at the swap.
 #include <cstdint>
 #include <memory>
 
