@@ -108,7 +108,8 @@ uint32_t PosixServices::RemoveFolder(const WString& path) {
 
 OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
     OpenForReadResult result;
-    int fd = path.empty() ? -1 : ::open(HostPath(path).c_str(), O_RDONLY);
+    const std::string host = path.empty() ? std::string() : HostPath(path);
+    int fd = path.empty() ? -1 : ::open(host.c_str(), O_RDONLY);
     if (path.empty()) errno = ENOENT;
     if (fd < 0) {
         Fail();
@@ -123,7 +124,7 @@ OpenForReadResult PosixServices::ProbeOpenForRead(const WString& path) {
     }
     result.opened = true;
     result.size = static_cast<uint64_t>(info.st_size);
-    result.file = PosixReadFile(fd, HostPath(path));
+    result.file = PosixReadFile(fd, host);
     return result;
 }
 

@@ -109,34 +109,29 @@ OpenedFile Win32File::CopyToNew(const WString& target, CopyProgressFunction prog
         return {::GetLastError(), nullptr};
     }
     // Others may read the copy, nothing more, until the run closes it.
-    UniqueFile out(::CreateFileW(AsWide(target), GENERIC_WRITE | DELETE | SYNCHRONIZE,
-                                 FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!out) return {::GetLastError(), nullptr};
-    std::vector<BYTE> buffer(static_cast<size_t>(
+    const HANDLE out = ::CreateFileW(AsWide(target), GENERIC_WRITE | DELETE | SYNCHRONIZE,
+                                     FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
+    auto copy = std::make_unique<Win32File>(out);
+    std::vector<uint8_t> buffer(static_cast<size_t>(
         size.QuadPart >= kChunk ? kChunk : (size.QuadPart > 0 ? size.QuadPart : 1)));
     uint64_t copied = 0;
     for (;;) {
-        DWORD read = 0, wrote = 0;
-        if (!::ReadFile(file_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                        nullptr)) {
-            return {::GetLastError(), nullptr};
+        uint32_t read = 0;
+        if (const uint32_t error =
+                Read(buffer.data(), static_cast<uint32_t>(buffer.size()), read)) {
+            return {error, nullptr};
         }
         if (read == 0) break;
-        if (!::WriteFile(out.get(), buffer.data(), read, &wrote, nullptr)) {
-            return {::GetLastError(), nullptr};
-        }
-        if (wrote != read) return {ERROR_WRITE_FAULT, nullptr};
+        if (const uint32_t error = copy->Write(buffer.data(), read)) return {error, nullptr};
         copied += read;
         progress(copied, data);
     }
     // After the last write, so that nothing moves the time again; where the system refuses the
     // stamp, the copy is complete all the same.
-    FILE_BASIC_INFO info{};
-    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    info.LastWriteTime.QuadPart = static_cast<LONGLONG>(Ticks(written));
-    static_cast<void>(::SetFileInformationByHandle(out.get(), FileBasicInfo, &info, sizeof info));
-    return {ERROR_SUCCESS, std::make_unique<Win32File>(out.release())};
+    static_cast<void>(copy->Stamp(FILE_ATTRIBUTE_NORMAL, Ticks(written)));
+    return {ERROR_SUCCESS, std::move(copy)};
 }
 
 }  // namespace
