@@ -324,19 +324,15 @@ bool CopyRun::Stage() {
     return true;
 }
 
-// A new file's copy takes its name through the handle that wrote it (or, should it be closed,
-// one opened again): the rename fails where the name is taken, so it never replaces anything.
-// The folder is held since it was read (or made), so the name stays in it.
+// A new file's copy takes its name through the handle that wrote it, which staging kept for
+// every new file that is not left to the restart: the rename fails where the name is taken, so
+// it never replaces anything. The folder is held since it was read (or made), so the name stays
+// in it.
 uint32_t CopyRun::Place(RunFile& file) {
     BriefHoldWait wait;
     uint32_t error;
     do {
-        if (!file.stagedFile) {
-            OpenedFile staged = System().OpenFile(file.staged, FileAccess::Change);
-            error = staged.error;
-            file.stagedFile = std::move(staged.value);
-        }
-        if (file.stagedFile) error = file.stagedFile->Rename(file.destination);
+        error = file.stagedFile->Rename(file.destination);
     } while (wait.Again(error));
     file.stagedFile.reset();
     return error;
