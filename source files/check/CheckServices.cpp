@@ -53,6 +53,10 @@ OpenedFile CheckServices::OpenFile(const WString& path, FileAccess access) {
     return base_.OpenFile(AsWindowsOpens(path), access);
 }
 
+OpenedFile CheckServices::CreateNewFile(const WString&) {
+    return {kErrorAccessDenied, nullptr};
+}
+
 Answer<FileFacts> CheckServices::QueryFile(const WString& path) {
     return base_.QueryFile(AsWindowsOpens(path));
 }

@@ -58,6 +58,7 @@ public:
     uint32_t MakeDirectory(const WString& path) override;
     uint32_t RemoveFolder(const WString& path) override;
     OpenedFile OpenFile(const WString& path, FileAccess access) override;
+    OpenedFile CreateNewFile(const WString& path) override;
     Answer<FileFacts> QueryFile(const WString& path) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                                   const WString& backup) override;

@@ -1,5 +1,5 @@
 #pragma once
-// What the system's copy routine reports while it copies a file: the bytes of the file copied so
+// What the copy reports while it copies a file: the bytes of the file copied so
 // far. Accounts them for the run and records them for the display; it never waits for the
 // dialog. `data` is the run's AppState.
 #include <cstdint>

@@ -203,12 +203,19 @@ bool CopyRun::IsUnchanged(RunFile& file, std::unique_ptr<SystemFile>& opened) {
     state_.fileBytesSeen = 0;
     state_.display.ShowEntry(entry.destFolder, DisplayName(entry.fileName));
     Log(u"compare " + source + u" with " + file.destination);
-    const OpenedFile original = System().OpenFile(source, FileAccess::Read);
-    if (original.error != 0 || !SameBytes(*original.value, *opened, entry.size, buffer_)) {
+    // The source as the preparation left it open, read from its start; or, where it did not,
+    // opened now.
+    std::shared_ptr<SystemFile> original = entry.source;
+    if (!original) {
+        OpenedFile byName = System().OpenFile(source, FileAccess::Read);
+        if (byName.error != 0) return false;
+        original = std::move(byName.value);
+    } else if (original->Rewind() != 0) {
         return false;
     }
+    if (!SameBytes(*original, *opened, entry.size, buffer_)) return false;
     file.road = Road::Unchanged;
-    const uint64_t written = original.value->LastWriteTime();
+    const uint64_t written = original->LastWriteTime();
     file.stampAttributes = file.found.attributes != kFileAttributeNormal ? kFileAttributeNormal : 0;
     file.stampTime = written != file.found.lastWriteTime ? written : 0;
     if (file.stampAttributes != 0 || file.stampTime != 0) file.unchanged = std::move(opened);
@@ -311,7 +318,7 @@ bool CopyRun::Stage() {
             if (opened.error != 0) return Fail(Stop::Copy, opened.error, i + 1);
             from = std::move(opened.value);
         }
-        StagedCopy copy = StageCopy(*from, *file.folder, file.name, CopyProgress, &state_);
+        StagedCopy copy = StageCopy(*from, *file.folder, file.name, buffer_, CopyProgress, &state_);
         if (copy.error != 0) return Fail(Stop::Copy, copy.error, i + 1);
         file.staged = copy.path;
         // A new file's copy stays open till it takes its name through the same handle (a

@@ -8,8 +8,12 @@
 // in takes the attributes the destination has at the swap.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "norvane/DestinationFolder.h"
+
+// Told the bytes of the current file copied so far.
+using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
 
 struct StagedCopy {
     uint32_t error = 0;
@@ -17,5 +21,7 @@ struct StagedCopy {
     std::unique_ptr<SystemFile> file;  // and the copy still open: no one else changes it
 };
 
+// `buffer`: the run's, for the bytes on their way.
 StagedCopy StageCopy(SystemFile& source, DestinationFolder& folder, const WString& name,
-                     CopyProgressFunction progress, void* progressData);
+                     std::vector<uint8_t>& buffer, CopyProgressFunction progress,
+                     void* progressData);

@@ -33,6 +33,9 @@ Answer<FileFacts> ForwardingServices::QueryFile(const WString& path) {
 OpenedFile ForwardingServices::OpenFile(const WString& path, FileAccess access) {
     return base_.OpenFile(path, access);
 }
+OpenedFile ForwardingServices::CreateNewFile(const WString& path) {
+    return base_.CreateNewFile(path);
+}
 uint32_t ForwardingServices::ReplaceKeepingBackup(const WString& replaced,
                                                   const WString& replacement,
                                                   const WString& backup) {

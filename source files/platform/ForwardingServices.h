@@ -18,6 +18,7 @@ public:
     Answer<std::vector<FileFacts>> ListFolder(const WString& folder) override;
     Answer<FileFacts> QueryFile(const WString& path) override;
     OpenedFile OpenFile(const WString& path, FileAccess access) override;
+    OpenedFile CreateNewFile(const WString& path) override;
     uint32_t ReplaceKeepingBackup(const WString& replaced, const WString& replacement,
                                   const WString& backup) override;
     uint32_t MoveToNewName(const WString& from, const WString& to) override;

@@ -94,9 +94,6 @@ struct [[nodiscard]] Answer {
     T value{};
 };
 
-// Told the bytes of the current file copied so far, as the system's copy routine counts them.
-using CopyProgressFunction = void (*)(uint64_t bytesCopied, void* data);
-
 // An open file; closed when the object goes.
 class SystemFile {
 public:
@@ -106,6 +103,8 @@ public:
     [[nodiscard]] virtual uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) = 0;
     // Writes all of `size` bytes at the end of what was written.
     [[nodiscard]] virtual uint32_t Write(const uint8_t* data, uint32_t size) = 0;
+    // Goes back to the file's start, so that the next read reads it from there.
+    [[nodiscard]] virtual uint32_t Rewind() = 0;
     [[nodiscard]] virtual uint64_t LastWriteTime() = 0;  // 0 when the system cannot say
     // Sets the attributes and the last-write time; a 0 leaves that one as it is.
     [[nodiscard]] virtual uint32_t Stamp(uint32_t attributes, uint64_t lastWriteTime) = 0;
@@ -117,14 +116,6 @@ public:
     // must be free.
     [[nodiscard]] virtual uint32_t Remove() = 0;
     [[nodiscard]] virtual uint32_t Rename(const WString& path) = 0;
-    // Copies the file's bytes, from its start, into a file it creates, with this file's
-    // last-write time and the normal attribute, and answers the copy still open: it can be
-    // renamed or removed through that handle, and while it is open no one else writes to it,
-    // renames it or removes it. An existing `target` is never written (kErrorFileExists); a
-    // failed copy answers no file and may leave a partial `target`.
-    virtual Answer<std::unique_ptr<SystemFile>> CopyToNew(const WString& target,
-                                                          CopyProgressFunction progress,
-                                                          void* data) = 0;
 };
 
 using OpenedFile = Answer<std::unique_ptr<SystemFile>>;
@@ -183,6 +174,10 @@ public:
     // What the system keeps of one path (no name).
     virtual Answer<FileFacts> QueryFile(const WString& path) = 0;
     virtual OpenedFile OpenFile(const WString& path, FileAccess access) = 0;
+    // Creates a file, for writing and with the normal attribute, where no file has the name yet
+    // (kErrorFileExists where one has), and answers it open: it can be renamed or removed through
+    // the answer, and while that is open no one else writes to it, renames it or removes it.
+    virtual OpenedFile CreateNewFile(const WString& path) = 0;
     // ReplaceFileW keeping the replaced file's security: `replaced` moves to `backup` (written
     // over if it exists), then `replacement` takes its name; each documented failure leaves the
     // three names in its own state.

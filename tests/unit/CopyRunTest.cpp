@@ -32,7 +32,7 @@ public:
     uint64_t freeBytes = UINT64_MAX;
     std::set<WString> links;               // paths that are links (reparse points)
     std::map<WString, WString> elsewhere;  // where the system resolves these paths
-    uint32_t partialCopyFails = 0;         // a copy writes its file, then answers this
+    uint32_t partialCopyFails = 0;         // each write to a copy answers this once done
     int steps = 0, failAt = 0, killAt = 0;
 
     bool Held(const WString& path) const {
@@ -77,6 +77,7 @@ public:
         return {0, std::move(shown)};
     }
     OpenedFile OpenFile(const WString& path, FileAccess access) override;
+    OpenedFile CreateNewFile(const WString& path) override;
     uint32_t SetAttributes(const WString& path, uint32_t attributes) override {
         return Killed() ? kFault : base_.SetAttributes(path, attributes);
     }
@@ -120,17 +121,23 @@ public:
     }
 };
 
-// A file the run opened (a source, a copy, a destination's name): its copies, renames and
-// deletions have the same holds, steps and answers as changes by name, and it has the links and
-// places the test says.
+// A file the run opened (a source, a copy, a destination's name): its renames and deletions have
+// the same holds, steps and answers as changes by name, a held source is locked against reading,
+// and it has the links and places the test says.
 class ChangeFile : public SystemFile {
 public:
     ChangeFile(RunServices& os, WString path, std::shared_ptr<SystemFile> file)
         : os_(os), path_(std::move(path)), file_(std::move(file)) {}
     uint32_t Read(uint8_t* buffer, uint32_t capacity, uint32_t& count) override {
+        // A program that locks the file's bytes for a while.
+        if (os_.Held(path_)) return kErrorLockViolation;
         return file_->Read(buffer, capacity, count);
     }
-    uint32_t Write(const uint8_t* data, uint32_t size) override { return file_->Write(data, size); }
+    uint32_t Write(const uint8_t* data, uint32_t size) override {
+        const uint32_t error = file_->Write(data, size);
+        return error != 0 ? error : os_.partialCopyFails;
+    }
+    uint32_t Rewind() override { return file_->Rewind(); }
     uint64_t LastWriteTime() override { return file_->LastWriteTime(); }
     uint32_t Stamp(uint32_t attributes, uint64_t time) override {
         return file_->Stamp(attributes, time);
@@ -158,24 +165,18 @@ public:
         return os_.move(path_, to);
     }
 
-    OpenedFile CopyToNew(const WString& target, CopyProgressFunction progress, void* data) override;
-
 private:
     RunServices& os_;
     WString path_;
     std::shared_ptr<SystemFile> file_;
 };
 
-OpenedFile ChangeFile::CopyToNew(const WString& target, CopyProgressFunction progress, void* data) {
-    // A program that locks the source's bytes for a while.
-    if (os_.Held(path_)) return {kErrorLockViolation, nullptr};
-    if (!os_.Step()) return {kFault, nullptr};
-    OpenedFile copy = file_->CopyToNew(target, progress, data);
-    if (copy.error == 0 && os_.partialCopyFails) return {os_.partialCopyFails, nullptr};
-    if (copy.error == 0) {
-        copy.value = std::make_unique<ChangeFile>(os_, target, std::move(copy.value));
-    }
-    return copy;
+OpenedFile RunServices::CreateNewFile(const WString& path) {
+    if (!Step()) return {kFault, nullptr};
+    OpenedFile made = base_.CreateNewFile(path);
+    if (made.error == 0)
+        made.value = std::make_unique<ChangeFile>(*this, path, std::move(made.value));
+    return made;
 }
 
 OpenForReadResult RunServices::ProbeOpenForRead(const WString& path) {

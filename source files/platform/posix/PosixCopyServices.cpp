@@ -64,6 +64,7 @@ public:
         }
         return 0;
     }
+    uint32_t Rewind() override { return ::lseek(fd_, 0, SEEK_SET) == 0 ? 0 : Errno(); }
     uint64_t LastWriteTime() override {
         struct stat info {};
         return ::fstat(fd_, &info) == 0 ? Ticks(info.st_mtim) : 0;
@@ -99,36 +100,12 @@ public:
         return (folder ? ::rmdir(path_.c_str()) : ::unlink(path_.c_str())) == 0 ? 0 : Errno();
     }
     uint32_t Rename(const WString& path) override;
-    OpenedFile CopyToNew(const WString& target, CopyProgressFunction progress, void* data) override;
 
 private:
     int fd_;
     std::string path_;
 };
 
-OpenedFile PosixFile::CopyToNew(const WString& target, CopyProgressFunction progress, void* data) {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return {Errno(), nullptr};
-    const std::string host = PosixSystem().HostPath(target);
-    const int out = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL,
-                           ModeWithAttributes(info.st_mode & 0777, kFileAttributeNormal));
-    if (out < 0) return {errno == EEXIST ? kErrorFileExists : Errno(), nullptr};
-    auto copy = std::make_unique<PosixFile>(out, host);
-    uint64_t copied = 0;
-    char buffer[65536];
-    for (ssize_t read; (read = ::read(fd_, buffer, sizeof buffer)) != 0;) {
-        if (read < 0) return {Errno(), nullptr};
-        if (const uint32_t error = copy->Write(reinterpret_cast<const uint8_t*>(buffer),
-                                               static_cast<uint32_t>(read))) {
-            return {error, nullptr};
-        }
-        copied += static_cast<uint64_t>(read);
-        progress(copied, data);
-    }
-    const timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
-    ::futimens(out, times);
-    return {0, std::move(copy)};
-}
 }  // namespace
 
 std::shared_ptr<SystemFile> PosixReadFile(int descriptor, const std::string& path) {
@@ -192,6 +169,13 @@ uint32_t PosixServices::MoveToNewName(const WString& from, const WString& to) {
         return errno == EEXIST ? kErrorAlreadyExists : Errno();
     }
     return ::unlink(source.c_str()) == 0 ? 0 : Errno();
+}
+
+OpenedFile PosixServices::CreateNewFile(const WString& path) {
+    const std::string host = HostPath(path);
+    const int descriptor = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (descriptor < 0) return {errno == EEXIST ? kErrorFileExists : Errno(), nullptr};
+    return {0, std::make_unique<PosixFile>(descriptor, host)};
 }
 
 uint32_t PosixServices::RemoveFile(const WString& path) {

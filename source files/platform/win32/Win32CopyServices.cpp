@@ -40,6 +40,10 @@ public:
         const uint32_t error = CodeOf(::WriteFile(file_.get(), data, size, &written, nullptr));
         return error != 0 || written == size ? error : ERROR_WRITE_FAULT;
     }
+    uint32_t Rewind() override {
+        const LARGE_INTEGER start{};
+        return CodeOf(::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN));
+    }
     uint64_t LastWriteTime() override {
         FILETIME written{};
         return ::GetFileTime(file_.get(), nullptr, nullptr, &written) ? Ticks(written) : 0;
@@ -84,55 +88,10 @@ public:
         return CodeOf(::SetFileInformationByHandle(file_.get(), FileRenameInfo, info,
                                                    static_cast<DWORD>(buffer.size())));
     }
-    OpenedFile CopyToNew(const WString& target, CopyProgressFunction progress, void* data) override;
 
 private:
     UniqueFile file_;
 };
-
-// The copy is written here rather than by CopyFileExW, which opens the source by its name again
-// and closes the file it makes: the run copies from the source it opened to prove it readable,
-// which no one has been able to change since, and names its copy through the handle that wrote
-// it, so that nothing can change or take the copy between the writing and the rename. Like
-// CopyFileExW it copies the bytes and the last-write time; the attributes end normal, and other
-// streams of the source (a download's zone mark) are not carried into the product's folder.
-OpenedFile Win32File::CopyToNew(const WString& target, CopyProgressFunction progress, void* data) {
-    // Chunks of 256 KiB: under Wine, 1 MiB ones made one large copy in three take seconds
-    // instead of a fraction of one, and 64 KiB ones were slower on average.
-    constexpr DWORD kChunk = 1 << 18;
-    LARGE_INTEGER size{};
-    FILETIME written{};
-    const LARGE_INTEGER start{};
-    if (!::GetFileSizeEx(file_.get(), &size) ||
-        !::GetFileTime(file_.get(), nullptr, nullptr, &written) ||
-        !::SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) {
-        return {::GetLastError(), nullptr};
-    }
-    // Others may read the copy, nothing more, until the run closes it.
-    const HANDLE out = ::CreateFileW(AsWide(target), GENERIC_WRITE | DELETE | SYNCHRONIZE,
-                                     FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
-    auto copy = std::make_unique<Win32File>(out);
-    std::vector<uint8_t> buffer(static_cast<size_t>(
-        size.QuadPart >= kChunk ? kChunk : (size.QuadPart > 0 ? size.QuadPart : 1)));
-    uint64_t copied = 0;
-    for (;;) {
-        uint32_t read = 0;
-        if (const uint32_t error =
-                Read(buffer.data(), static_cast<uint32_t>(buffer.size()), read)) {
-            return {error, nullptr};
-        }
-        if (read == 0) break;
-        if (const uint32_t error = copy->Write(buffer.data(), read)) return {error, nullptr};
-        copied += read;
-        progress(copied, data);
-    }
-    // After the last write, so that nothing moves the time again; where the system refuses the
-    // stamp, the copy is complete all the same.
-    static_cast<void>(copy->Stamp(FILE_ATTRIBUTE_NORMAL, Ticks(written)));
-    return {ERROR_SUCCESS, std::move(copy)};
-}
 
 }  // namespace
 
@@ -151,6 +110,15 @@ OpenForReadResult Win32Services::ProbeOpenForRead(const WString& path) {
     if (::GetFileSizeEx(file.get(), &size)) result.size = static_cast<uint64_t>(size.QuadPart);
     result.file = std::make_shared<Win32File>(file.release());
     return result;
+}
+
+OpenedFile Win32Services::CreateNewFile(const WString& path) {
+    // Others may read the file, nothing more, until the caller closes it.
+    const HANDLE file =
+        ::CreateFileW(AsWide(path), GENERIC_WRITE | DELETE | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {::GetLastError(), nullptr};
+    return {ERROR_SUCCESS, std::make_unique<Win32File>(file)};
 }
 
 Answer<std::vector<FileFacts>> Win32Services::ListFolder(const WString& folder) {
